@@ -498,3 +498,31 @@ TEST(Registry, ChangedFilesAreReadAgain) {
     EXPECT_EQ(SetDword(k, "V", 1), ERROR_KEY_DELETED);
     RegCloseKey(k);
 }
+
+TEST(Registry, ReadScopesCheckTheFileOnce) {
+    RegistrySandbox box;
+    WriteFile(box.user, kSample);
+    HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker");
+    ASSERT_NE(k, nullptr);
+    std::string changed = kSample;
+    changed.replace(changed.find("yes"), 3, "now");
+    {
+        CRegistryReadScope scope;
+        EXPECT_EQ(Get(k, "Kept").second, Sz("yes"));
+        auto stamp = fs::last_write_time(box.user);
+        WriteFile(box.user, changed);
+        fs::last_write_time(box.user, stamp + std::chrono::seconds(2));
+        EXPECT_EQ(Get(k, "Kept").second, Sz("yes"));  // the file as the scope first saw it
+        {
+            CRegistryReadScope inner;
+            EXPECT_EQ(Get(k, "Kept").second, Sz("yes"));
+        }
+        EXPECT_EQ(SetDword(k, "Own", 5), ERROR_SUCCESS);  // a change re-reads the file under the lock
+        EXPECT_EQ(Get(k, "Own").second, std::string("\x05\0\0\0", 4));
+        EXPECT_EQ(Get(k, "Kept").second, Sz("now"));
+    }
+    WriteFile(box.user, kSample);
+    fs::last_write_time(box.user, fs::last_write_time(box.user) + std::chrono::seconds(5));
+    EXPECT_EQ(Get(k, "Kept").second, Sz("yes"));  // outside a scope every call checks
+    RegCloseKey(k);
+}

@@ -35,6 +35,8 @@ void CXRDData::ReadFactory(double& dBackgroundLength, double& dBackgroundScale, 
 void CXRDData::ReadRegistry(double& dBackgroundLength, double& dBackgroundScale, int& bAutoWidth, int& nWidthType,
                             double& dFixedWidth, double& dU, double& dV, double& dW, int& nCountType,
                             double& dScaleFactor, double& dEsds) {
+    // One look at the store for all eleven reads.
+    CRegistryReadScope scope;
     HKEY hKey = GetRegistryKey();
     if (!hKey) return;
     dBackgroundLength = GetProfileReal(hKey, "BackgroundLength", m_dBackgroundLength);

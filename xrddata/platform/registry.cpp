@@ -1,6 +1,7 @@
 #include "xrddata/platform/registry.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -39,17 +40,22 @@ Registry& State() {
     return *r;
 }
 
+// Read scopes: each outermost scope of a thread gets a number of its own (never 0, which means none).
+std::atomic<unsigned> g_scopeCounter{0};
+thread_local unsigned t_scopeDepth = 0;
+thread_local unsigned t_scope = 0;
+
 // The content of the two files as one call sees it: each file is looked at (and re-read when it changed) at most
 // once per call, so that keys found early in a call stay valid to its end.
 class View {
 public:
     explicit View(Registry& reg) : m_reg(reg) {}
     const Key& User() {
-        if (!m_user) m_user = &m_reg.user.Current();
+        if (!m_user) m_user = &m_reg.user.Current(t_scope);
         return *m_user;
     }
     const Key& Machine() {
-        if (!m_machine) m_machine = &m_reg.machine.Current();
+        if (!m_machine) m_machine = &m_reg.machine.Current(t_scope);
         return *m_machine;
     }
     const Key& Of(int root) { return root == 2 ? Machine() : User(); }
@@ -401,4 +407,16 @@ LONG RegQueryMultipleValues(HKEY hKey, VALENT* valList, DWORD numVals, char* val
     }
     *totalSize = static_cast<DWORD>(total);
     return ERROR_SUCCESS;
+}
+
+CRegistryReadScope::CRegistryReadScope() {
+    if (t_scopeDepth++ == 0) {
+        unsigned id;
+        do id = ++g_scopeCounter; while (id == 0);
+        t_scope = id;
+    }
+}
+
+CRegistryReadScope::~CRegistryReadScope() {
+    if (--t_scopeDepth == 0) t_scope = 0;
 }

@@ -118,3 +118,15 @@ XRDDATA_API LONG RegQueryInfoKey(HKEY hKey, char* keyClass, DWORD* cchClass, DWO
 // with ERROR_MORE_DATA (and the size needed in totalSize) when they do not fit.
 XRDDATA_API LONG RegQueryMultipleValues(HKEY hKey, VALENT* valList, DWORD numVals, char* valueBuf,
                                         DWORD* totalSize);
+
+// While an object of this class lives, the calling thread's registry calls look at each file for changes only
+// once (at the first call that needs it) and otherwise use the content as it was then: a group of reads, such as
+// the eleven settings of a new pattern, costs one check of the file instead of one per call. Changes made by the
+// thread itself are seen at once. Scopes nest.
+class XRDDATA_API CRegistryReadScope {
+public:
+    CRegistryReadScope();
+    ~CRegistryReadScope();
+    CRegistryReadScope(const CRegistryReadScope&) = delete;
+    CRegistryReadScope& operator=(const CRegistryReadScope&) = delete;
+};

@@ -161,8 +161,10 @@ StoreFile::ReadResult StoreFile::Read(const std::string& path, Key& root, Stamp&
     return ParseRegText(text, m_rootName, root) ? ReadResult::ok : ReadResult::unparsable;
 }
 
-const Key& StoreFile::Current() {
+const Key& StoreFile::Current(unsigned scope) {
     std::string path = Path();
+    if (m_cached && path == m_cachedPath && scope != 0 && scope == m_checkedScope) return *m_tree;
+    m_checkedScope = scope;
     if (m_cached && path == m_cachedPath) {
         struct stat st;
         Stamp now;
@@ -249,6 +251,7 @@ LONG StoreFile::Change(const Change_t& change) {
 
     // The content just written is the current one.
     m_cached = false;
+    m_checkedScope = 0;
     if (::stat(path.c_str(), &st) == 0) {
         m_stamp = StampOf(st);
         m_tree = std::move(tree);

@@ -24,8 +24,9 @@ public:
     std::string Path() const;
 
     // The content as the file now holds it. A missing, unreadable or unparsable file reads as an empty store.
-    // The result stays valid until the next call of Current or Change.
-    const Key& Current();
+    // The result stays valid until the next call of Current or Change. A nonzero scope names a read scope: within
+    // one scope the file is checked for changes only once.
+    const Key& Current(unsigned scope = 0);
 
     // Runs change on the content read afresh under the lock. When change succeeds and reports a modification, the
     // new content replaces the file. Returns change's result, or the error that stopped the write.
@@ -56,6 +57,7 @@ private:
     const char* m_rootName;
     bool m_user;
     bool m_cached = false;
+    unsigned m_checkedScope = 0;  // the read scope in which the file was last checked
     std::string m_cachedPath;
     Stamp m_stamp;
     std::unique_ptr<Key> m_tree;

@@ -11,10 +11,16 @@ namespace {
 
 constexpr size_t kMaxKeyName = 255;
 
-unsigned char Fold(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
-}
+// ASCII lower case of every byte value; other bytes compare as they are.
+struct FoldTable {
+    unsigned char map[256];
+    constexpr FoldTable() : map() {
+        for (int i = 0; i < 256; ++i) map[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + ('a' - 'A') : i);
+    }
+};
+constexpr FoldTable kFold;
+
+inline unsigned char Fold(char c) { return kFold.map[static_cast<unsigned char>(c)]; }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 

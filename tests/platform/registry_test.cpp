@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -241,7 +242,9 @@ TEST(Registry, QueriesFollowTheWindowsContract) {
     EXPECT_STREQ(reinterpret_cast<const char*>(list[0].ve_valueptr), "hello");
     EXPECT_EQ(list[1].ve_type, DWORD(REG_DWORD));
     EXPECT_EQ(list[1].ve_valueptr, reinterpret_cast<std::uintptr_t>(out + 6));
-    EXPECT_EQ(*reinterpret_cast<const DWORD*>(list[1].ve_valueptr), 7u);
+    DWORD num = 0;
+    std::memcpy(&num, reinterpret_cast<const void*>(list[1].ve_valueptr), sizeof num);  // packed: not aligned
+    EXPECT_EQ(num, 7u);
     VALENT missing[2] = {{n1, 0, 0, 0}, {n3, 0, 0, 0}};
     total = sizeof out;
     EXPECT_EQ(RegQueryMultipleValues(k, missing, 2, out, &total), ERROR_FILE_NOT_FOUND);

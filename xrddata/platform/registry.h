@@ -114,7 +114,8 @@ XRDDATA_API LONG RegQueryInfoKey(HKEY hKey, char* keyClass, DWORD* cchClass, DWO
                                  DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen,
                                  DWORD* maxValueLen, DWORD* cbSecurityDescriptor, FILETIME* lastWriteTime);
 
-// Reads several values into one buffer, one after the other. Fails with ERROR_FILE_NOT_FOUND when any is missing;
+// Reads several values into one buffer, one right after the other (so a DWORD may lie unaligned: copy it out).
+// Fails with ERROR_FILE_NOT_FOUND when any is missing;
 // with ERROR_MORE_DATA (and the size needed in totalSize) when they do not fit.
 XRDDATA_API LONG RegQueryMultipleValues(HKEY hKey, VALENT* valList, DWORD numVals, char* valueBuf,
                                         DWORD* totalSize);

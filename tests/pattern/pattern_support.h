@@ -2,9 +2,11 @@
 // member set to a value no pattern starts with.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/memfile.h"
 
 namespace pattern_testing {
 
@@ -19,8 +21,6 @@ public:
     using CXRDData::GetRegistryKey;
     using CXRDData::GetSectionKey;
     using CXRDData::HeaderInit;
-    using CXRDData::LoadCurrentVersion;
-    using CXRDData::LoadVersionZero;
     using CXRDData::ReadFactory;
     using CXRDData::ReadRegistry;
     using CXRDData::SetBackgroundSubtracted;
@@ -31,6 +31,33 @@ public:
     using CXRDData::WriteProfileString;
     using CXRDData::WriteRegistry;
 };
+
+// The archive record an object stores.
+template <class T>
+std::string Store(T& obj) {
+    CMemFile f;
+    {
+        CArchive ar(&f, CArchive::store);
+        obj.Serialize(ar);
+        ar.Close();
+    }
+    return std::string(f.Data().begin(), f.Data().end());
+}
+
+// True when the two patterns store the same record once a takes b's peak flag, "AutoWidth" and zero error (the
+// members that assignment leaves alone); a keeps its own afterwards.
+inline bool SameRecords(CXRDData& a, CXRDData& b) {
+    const int peak = a.m_bPeakData, autoWidth = a.m_bAutoWidth;
+    const double zero = a.m_dZeroError;
+    a.m_bPeakData = b.m_bPeakData;
+    a.m_bAutoWidth = b.m_bAutoWidth;
+    a.m_dZeroError = b.m_dZeroError;
+    const bool same = Store(a) == Store(b);
+    a.m_bPeakData = peak;
+    a.m_bAutoWidth = autoWidth;
+    a.m_dZeroError = zero;
+    return same;
+}
 
 inline std::vector<double> Column(const CGraphData& g, CGraphData::Prop p) {
     std::vector<double> v;

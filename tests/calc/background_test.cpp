@@ -270,6 +270,8 @@ TEST(Background, BadRecordsFailCleanly) {
         VARIANT v = part.GetCtrlDisplaySafeArray(CGraphData::Y);
         VariantClear(&v);
         Store(part);
+        // Every knot the set reports can be read in each column.
+        EXPECT_EQ(Column(part.m_Knots, CGraphData::Y).size(), Column(part.m_Knots, CGraphData::YError).size());
     }
 
     // Knot columns of different lengths: refused, knots emptied.

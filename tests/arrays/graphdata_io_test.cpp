@@ -107,6 +107,17 @@ TEST(GraphDataArchive, BadRecordsRaiseTheArchiveException) {
     // A count far beyond the stream is refused before anything is allocated for it.
     std::string huge = Bytes().u32(0x71811680u).u32(0).u32(0).u16(0xFFFF).u32(0x7FFFFFF0).f64(1).str();
     EXPECT_EQ(cause(huge), CArchiveException::endOfFile);
+    // Columns of different sizes are refused and leave an empty, consistent set.
+    std::string uneven = Bytes().u32(0x71811680u).u32(0).u32(1).u16(2).f64(1).f64(2).u16(1).f64(5).u16(2).f64(1).f64(1).str();
+    CGraphData g = Sample();
+    try {
+        LoadRecord(g, uneven);
+        ADD_FAILURE();
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.m_cause, CArchiveException::genericException);
+    }
+    EXPECT_EQ(g.GetSize(), 0);
+    EXPECT_EQ(cause(uneven.substr(0, uneven.size() - 3)), CArchiveException::endOfFile);
 }
 
 TEST(GraphDataText, ImportReadsTwoAndThreeColumns) {

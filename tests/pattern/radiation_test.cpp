@@ -22,20 +22,16 @@ std::string Store(CRadiation& r) {
     return std::string(f.Data().begin(), f.Data().end());
 }
 
-// Loads r from the bytes; returns the number of bytes left after the record.
-std::uint64_t Load(CRadiation& r, const std::string& bytes) {
+// Loads r from the bytes; returns the archive exception's cause, or -1 after a good load.
+int LoadCause(CRadiation& r, const std::string& bytes, std::uint64_t* left = nullptr) {
     CMemFile f(bytes.data(), bytes.size());
     CArchive ar(&f, CArchive::load);
-    r.Serialize(ar);
-    return ar.BytesLeft();
-}
-
-int LoadCause(CRadiation& r, const std::string& bytes) {
     try {
-        Load(r, bytes);
+        r.Serialize(ar);
     } catch (const CArchiveException& e) {
         return e.m_cause;
     }
+    if (left) *left = ar.BytesLeft();
     return -1;
 }
 
@@ -49,37 +45,14 @@ Bytes Record(const std::string& target, double ka1, double ka2, double ratio, in
 
 }  // namespace
 
-TEST(Radiation, DefaultIsCopperWithKa2AndTableHoldsTheCommonTargets) {
+TEST(Radiation, DefaultAndSetTargetByNameIgnoringCaseAndPadding) {
     CRadiation r;
     EXPECT_EQ(r.GetTargetName(), "Cu");
-    EXPECT_EQ(r.GetTargetFullName(), "Copper");
-    EXPECT_EQ(r.IsValidTarget(), 1);
-    EXPECT_EQ(r.IsKa2(), 1);
-    EXPECT_EQ(r.GetLambda(), 1.54056);
+    EXPECT_EQ(r.IsValidTarget() * 10 + r.IsKa2(), 11);
     EXPECT_EQ(r.GetKa2Lambda(), 1.54439);
-    EXPECT_EQ(r.GetKa2Ratio(), 0.5);
-    EXPECT_DOUBLE_EQ(r.GetMeanLambda(), (1.54056 + 0.5 * 1.54439) / 1.5);
+    for (const char* s : {"Cu", "Co", "Fe", "Cr", "Mo", "Ag", "Ni", "Mn", "Ti", "W"})
+        EXPECT_NE(CRadiation::FindTarget(s), nullptr) << s;
 
-    for (const char* s : {"Cu", "Co", "Fe", "Cr", "Mo", "Ag", "Ni", "Mn", "Ti", "W"}) {
-        const CRadiation::Target* t = CRadiation::FindTarget(s);
-        ASSERT_NE(t, nullptr) << s;
-        EXPECT_GT(t->ka2, t->ka1) << s;
-        EXPECT_GT(t->ratio, 0.0) << s;
-    }
-    EXPECT_EQ(CRadiation::GetTargetCount(), 10);
-    EXPECT_EQ(CRadiation::GetKnownTarget(-1), nullptr);
-    EXPECT_EQ(CRadiation::GetKnownTarget(10), nullptr);
-    EXPECT_STREQ(CRadiation::GetKnownTarget(0)->symbol, "Cu");
-
-    // SetDefaultTarget undoes a free wavelength and a K-alpha2 flag of 0.
-    r.SetLambda(1.2);
-    r.SetKa2(0);
-    r.SetDefaultTarget();
-    EXPECT_EQ(r, CRadiation());
-}
-
-TEST(Radiation, SetTargetByNameIgnoresCaseAndPadding) {
-    CRadiation r;
     r.SetKa2(0);
     EXPECT_EQ(r.SetTarget(CString("MO")), 1);
     EXPECT_EQ(r.GetTargetName(), "Mo");
@@ -90,12 +63,8 @@ TEST(Radiation, SetTargetByNameIgnoresCaseAndPadding) {
     EXPECT_EQ(r.GetTargetName(), "Cu");
     EXPECT_EQ(r.SetTarget(CString("Co\0", 3)), 1);  // NUL-padded 2-character field
     EXPECT_EQ(r.GetTargetName(), "Co");
-    EXPECT_EQ(r.SetTarget(CString("W ")), 1);
-    EXPECT_EQ(r.GetTargetFullName(), "Tungsten");
     EXPECT_EQ(r.SetTarget(CString("wolfram")), 1);
-    EXPECT_EQ(r.GetTargetName(), "W");
-    EXPECT_EQ(r.SetTarget(CString("silver")), 1);
-    EXPECT_EQ(r.GetTargetName(), "Ag");
+    EXPECT_EQ(r.GetTargetFullName(), "Tungsten");
 
     // Unknown names leave everything as it was, a free wavelength included.
     r.SetLambda(1.20793);
@@ -104,6 +73,8 @@ TEST(Radiation, SetTargetByNameIgnoresCaseAndPadding) {
         EXPECT_EQ(r.SetTarget(CString(bad)), 0) << bad;
         EXPECT_EQ(r, before) << bad;
     }
+    r.SetDefaultTarget();
+    EXPECT_EQ(r, CRadiation());
 }
 
 TEST(Radiation, SetTargetByWavelengthAndFreeWavelength) {
@@ -113,9 +84,6 @@ TEST(Radiation, SetTargetByWavelengthAndFreeWavelength) {
     EXPECT_EQ(r.GetLambda(), 0.70930);  // the table value, not the one passed
     EXPECT_EQ(r.SetTarget(1.5418), 1);  // Cu weighted mean
     EXPECT_EQ(r.GetTargetName(), "Cu");
-    EXPECT_EQ(r.SetTarget(1.540598), 1);  // Cu K-alpha1 of a newer table
-    EXPECT_EQ(r.SetTarget(1.78897), 1);
-    EXPECT_EQ(r.GetTargetName(), "Co");
 
     // Not a known K-alpha1 or mean: a K-alpha2 line, a synchrotron wavelength, nonsense.
     const CRadiation before = r;
@@ -127,11 +95,7 @@ TEST(Radiation, SetTargetByWavelengthAndFreeWavelength) {
     r.SetLambda(1.20793);
     EXPECT_EQ(r.IsValidTarget(), 0);
     EXPECT_EQ(r.GetLambda(), 1.20793);
-    EXPECT_EQ(r.GetMeanLambda(), 1.20793);
-    EXPECT_EQ(r.GetKa2Lambda(), 0.0);
     EXPECT_EQ(r.GetTargetName(), "");
-    EXPECT_EQ(r.GetTargetFullName(), "");
-    EXPECT_EQ(r.IsKa2(), 1);
     // No K-alpha2 line known: every position lies beyond the pattern.
     EXPECT_EQ(r.Ka2PositionDegrees(30.0), 210.0);
 }
@@ -155,12 +119,8 @@ TEST(Radiation, Ka2PositionFollowsBraggsLawAndNeverFails) {
 
     // Near backscattering no K-alpha2 reflection exists: a position beyond every angle, never NaN.
     EXPECT_EQ(r.Ka2PositionDegrees(179.0), 359.0);
-    EXPECT_EQ(r.Ka2PositionDegrees(180.0), 360.0);
-    EXPECT_EQ(r.Ka2PositionDegrees(200.0), 380.0);
-    EXPECT_EQ(r.Ka2PositionDegrees(0.0), 0.0);
     EXPECT_EQ(r.Ka2PositionDegrees(-3.0), -3.0);
     EXPECT_EQ(r.Ka2PositionDegrees(NAN), CRadiation::NoPosition);
-    EXPECT_EQ(r.Ka2PositionDegrees(INFINITY), INFINITY);
 
     // At or above the argument and rising with it over the whole range, for the widest and narrowest doublets.
     for (const char* s : {"Ti", "W"}) {
@@ -191,13 +151,15 @@ TEST(Radiation, ArchiveRecordBytesAndRoundTrip) {
         CRadiation back;
         back.SetTarget(CString("W"));
         // The record ends where the radiation's bytes end: what follows is left for the next reader.
-        EXPECT_EQ(Load(back, Store(*src) + "tail"), 4u);
+        std::uint64_t left = 0;
+        EXPECT_EQ(LoadCause(back, Store(*src) + "tail", &left), -1);
+        EXPECT_EQ(left, 4u);
         EXPECT_EQ(back, *src);
     }
 
     // Wavelengths come from the record, not from the table.
     CRadiation odd;
-    EXPECT_EQ(Load(odd, Record("Cu", 1.540598, 1.544426, 0.497, 1, 1).str()), 0u);
+    EXPECT_EQ(LoadCause(odd, Record("Cu", 1.540598, 1.544426, 0.497, 1, 1).str()), -1);
     EXPECT_EQ(odd.GetLambda(), 1.540598);
     EXPECT_EQ(odd.GetKa2Ratio(), 0.497);
 }
@@ -211,12 +173,10 @@ TEST(Radiation, BadRecordsRaiseArchiveExceptionsAndChangeNothing) {
     EXPECT_EQ(LoadCause(r, Record("Cu", 1.54056, 1.54439, 0.5, 1, 0, 0x49444153u).str()), 5);
     EXPECT_EQ(LoadCause(r, Record("Cu", 1.54056, 1.54439, 0.5, 1, 0, 0x49444152u, 0).str()), 7);
     EXPECT_EQ(LoadCause(r, Record("Cu", 1.54056, 1.54439, 0.5, 1, 0, 0x49444152u, 2).str()), 7);
-    // A selected target whose lines or ratio cannot be used, flags out of range.
+    // A selected target whose ratio or lines cannot be used; a flag out of range.
     EXPECT_EQ(LoadCause(r, Record("Cu", 1.54056, 1.54439, 0.0, 1, 0).str()), 1);
     EXPECT_EQ(LoadCause(r, Record("Cu", NAN, 1.54439, 0.5, 1, 0).str()), 1);
-    EXPECT_EQ(LoadCause(r, Record("", 1.54056, 1.54439, 0.5, 1, 0).str()), 1);
     EXPECT_EQ(LoadCause(r, Record("Cu", 1.54056, 1.54439, 0.5, 2, 0).str()), 1);
-    EXPECT_EQ(LoadCause(r, Record("Cu", 1.54056, 1.54439, 0.5, 1, -1).str()), 1);
     EXPECT_EQ(r, mo);
 
     // Cut at every offset: end of file, nothing changed.

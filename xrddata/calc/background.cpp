@@ -13,22 +13,6 @@
 
 int CBackground::DisplayOffset = 1;
 
-namespace {
-
-// Compares the column sizes of a loaded point set. The columns are protected members of the point set; a pointer
-// to member taken through this derived class reaches them in any point set.
-struct KnotColumns : CGraphData {
-    static bool Agree(const CGraphData& g) {
-        const CdblArray CGraphData::*x = &KnotColumns::m_X;
-        const CdblArray CGraphData::*y = &KnotColumns::m_Y;
-        const CdblArray CGraphData::*e = &KnotColumns::m_YError;
-        const int n = (g.*x).GetSize();
-        return (g.*y).GetSize() == n && (!g.IsCustomErrors() || (g.*e).GetSize() == n);
-    }
-};
-
-}  // namespace
-
 CBackground::CBackground(int bCustomErrors) : CGraphData(bCustomErrors), m_Knots(0) {}
 
 CBackground::CBackground(int n, const double* x, const double* y, const double* err)
@@ -166,18 +150,7 @@ void CBackground::LoadCurrentVersion(CArchive& ar) {
     m_X.Serialize(ar);
     // y (and, in custom-error mode, the errors) follow the x column's new size.
     SetSize(m_X.GetSize(), -1);
-    // The point-set record does not tie its column sizes together, and a record cut short leaves the columns read
-    // so far. Knots whose columns disagree would make the spline read past the end of the shorter one: such a knot
-    // set is emptied (and refused when the record itself was complete).
-    try {
-        m_Knots.Serialize(ar);
-    } catch (...) {
-        if (!KnotColumns::Agree(m_Knots)) m_Knots.RemoveAll();
-        throw;
-    }
-    if (!KnotColumns::Agree(m_Knots)) {
-        m_Knots.RemoveAll();
-        throw CArchiveException(CArchiveException::genericException);
-    }
+    // The point-set loader refuses knots whose columns disagree, so the spline never reads past a column.
+    m_Knots.Serialize(ar);
     GenerateBackground();
 }

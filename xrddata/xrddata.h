@@ -12,3 +12,6 @@
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/types.h"
 #include "xrddata/platform/ui.h"
+
+#include "xrddata/arrays/dblarray.h"
+#include "xrddata/arrays/graphdata.h"

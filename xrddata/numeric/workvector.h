@@ -10,6 +10,8 @@ template <class T>
 class WorkVector {
 public:
     WorkVector(long lo, long hi) : m_lo(lo), m_hi(hi), m_p(Allocate(lo, hi)) {}
+    // Takes over a vector already allocated for lo..hi.
+    WorkVector(T* p, long lo, long hi) : m_lo(lo), m_hi(hi), m_p(p) {}
     ~WorkVector() { Release(m_p, m_lo, m_hi); }
     WorkVector(const WorkVector&) = delete;
     WorkVector& operator=(const WorkVector&) = delete;

@@ -152,7 +152,7 @@ int CSpline::FindRoot(double x, int dir, double* root) {
     int n = GetSize();
     // Only the two directions exist (any other step would never leave the loop); a search needs an interval.
     if ((dir != 1 && dir != -1) || n < 2) return 0;
-    if (x < m_X[0] || x > m_X[n - 1]) return 0;
+    if (!(m_X[0] <= x && x <= m_X[n - 1])) return 0;  // outside the range, or NaN
     double f0 = Evaluate(x);
     int i = Locate(x);
     if (dir == 1) ++i;

@@ -15,3 +15,7 @@
 
 #include "xrddata/arrays/dblarray.h"
 #include "xrddata/arrays/graphdata.h"
+#include "xrddata/calc/background.h"
+#include "xrddata/pattern/radiation.h"
+#include "xrddata/platform/sharedmem.h"
+#include "xrddata/platform/variant.h"

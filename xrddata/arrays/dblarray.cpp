@@ -24,7 +24,7 @@ CdblArray& CdblArray::operator=(const CdblArray& src) {
 
 CdblArray::~CdblArray() {
     ShareEnd();
-    ::operator delete(m_pData);
+    ArrayFree(m_pData);
 }
 
 void CdblArray::Initialise() {
@@ -201,6 +201,3 @@ void CdblArray::SerializeElements(CArchive& ar, double* p, int n) {
     if (ar.IsStoring()) ar.WriteDoubles(p, static_cast<size_t>(n));
     else ar.ReadDoubles(p, static_cast<size_t>(n));
 }
-
-// Sharing is not in use yet: there is never a block to release.
-void CdblArray::ShareEnd() {}

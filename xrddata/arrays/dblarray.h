@@ -7,6 +7,7 @@
 #include "xrddata/platform/archive.h"
 #include "xrddata/platform/carray.h"
 #include "xrddata/platform/types.h"
+#include "xrddata/platform/variant.h"
 
 class XRDDATA_API CdblArray {
 public:
@@ -56,9 +57,17 @@ public:
 
     virtual void Serialize(CArchive& ar);
 
-    // Sharing with other processes through a named memory block.
+    // Sharing with other processes through a named memory block of one double per slot; a slot holding the
+    // largest finite double (or more) is empty when read back.
+    int Share();
+    void ShareRefresh(ShareDirection dir);
     void ShareEnd();
+    int IsSharing() const;
+    int IsSharingValid() const;
+    unsigned NShared() const;
     const char* GetShareName() const { return m_strShareName.c_str(); }
+    // The elements as a VT_ARRAY | VT_R8 VARIANT (lower bound 0) that the caller clears; VT_EMPTY when empty.
+    VARIANT GetSafeArray();
 
 protected:
     void ConstructElements(double* p, int n);

@@ -345,6 +345,3 @@ void CGraphData::Sort_xy_and_Error() {
     double* const comp[2] = {m_Y.GetData(), m_YError.GetSize() >= n ? m_YError.GetData() : nullptr};
     xrd_detail::HeapSortWith<2>(m_X.GetData(), n, comp);
 }
-
-// Sharing is not in use yet: there is never a block to release.
-void CGraphData::ShareEnd() {}

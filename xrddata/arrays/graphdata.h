@@ -66,8 +66,17 @@ public:
     double GetSampling();
     int IsInRange(double x);
 
-    // Sharing with other processes: ends the sharing of the columns.
+    // Sharing with other processes: x, y and (optionally) the errors as three named blocks.
+    int Share(int bErrors);
+    void ShareRefresh(CdblArray::ShareDirection dir);
     void ShareEnd();
+    int IsSharing();
+    int IsSharingValid();
+    unsigned NShared();
+    const char* GetXShareName() const { return m_X.GetShareName(); }
+    const char* GetYShareName() const { return m_Y.GetShareName(); }
+    const char* GetYErrorShareName() const { return m_YError.GetShareName(); }
+    VARIANT GetSafeArray(Prop p);
 
 protected:
     void Sort_xy();

@@ -42,9 +42,25 @@ void CGraphData::LoadCurrentVersion(CArchive& ar) {
     std::int32_t flag;
     ar >> flag;
     m_bCustomErrors = flag;
-    m_X.Serialize(ar);
-    m_Y.Serialize(ar);
-    if (m_bCustomErrors) m_YError.Serialize(ar);
+    // The record does not tie the column sizes together, and a record cut short leaves the columns read so far.
+    // Columns of different sizes would let every indexed access run past the shorter one, so such a set is
+    // emptied; a complete record with disagreeing columns is refused.
+    auto agree = [this] {
+        int n = m_X.GetSize();
+        return m_Y.GetSize() == n && (!m_bCustomErrors || m_YError.GetSize() == n);
+    };
+    try {
+        m_X.Serialize(ar);
+        m_Y.Serialize(ar);
+        if (m_bCustomErrors) m_YError.Serialize(ar);
+    } catch (...) {
+        if (!agree()) RemoveAll();
+        throw;
+    }
+    if (!agree()) {
+        RemoveAll();
+        throw CArchiveException(CArchiveException::genericException);
+    }
 }
 
 int CGraphData::DoImportFile(const char* path) {

@@ -13,6 +13,10 @@ namespace xrd_detail {
 template <int NC>
 void HeapSortWith(double* keys, int n, double* const (&companions)[NC]) {
     if (n <= 0) return;
+    // Strictly ascending keys are already in the one order any of the steps below can produce.
+    int ascending = 1;
+    while (ascending < n && keys[ascending - 1] < keys[ascending]) ++ascending;
+    if (ascending >= n) return;
     if (n <= 2) {
         bool swapped = true;
         while (swapped) {

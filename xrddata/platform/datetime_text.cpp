@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,74 +17,6 @@
 namespace {
 
 enum class Order { MDY, DMY, YMD };
-
-// The LC_TIME locale named by the environment, as POSIX resolves it, falling back to "C".
-class TimeLocale {
-public:
-    TimeLocale() {
-        const char* name = nullptr;
-        for (const char* var : {"LC_ALL", "LC_TIME", "LANG"}) {
-            const char* v = std::getenv(var);
-            if (v && *v) {
-                name = v;
-                break;
-            }
-        }
-        if (name) loc_ = newlocale(LC_TIME_MASK, name, static_cast<locale_t>(nullptr));
-        if (!loc_) loc_ = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
-    }
-    ~TimeLocale() {
-        if (loc_) freelocale(loc_);
-    }
-    TimeLocale(const TimeLocale&) = delete;
-    TimeLocale& operator=(const TimeLocale&) = delete;
-
-    locale_t get() const { return loc_; }
-    std::string info(nl_item item) const { return loc_ ? nl_langinfo_l(item, loc_) : ""; }
-
-private:
-    locale_t loc_ = static_cast<locale_t>(nullptr);
-};
-
-// Date order and separator from the locale's D_FMT ("%m/%d/%y", "%d.%m.%Y", "%Y-%m-%d", ...).
-void DateLayout(const TimeLocale& loc, Order& order, char& sep) {
-    order = Order::MDY;
-    sep = '/';
-    std::string f = loc.info(D_FMT);
-    int pos[3] = {-1, -1, -1};  // day, month, year
-    int n = 0;
-    bool haveSep = false;
-    auto note = [&](int which) {
-        if (pos[which] < 0) pos[which] = n++;
-    };
-    for (size_t i = 0; i < f.size(); ++i) {
-        if (f[i] != '%') {
-            if (n > 0 && !haveSep && !std::isalnum(static_cast<unsigned char>(f[i])) && f[i] != ' ') {
-                sep = f[i];
-                haveSep = true;
-            }
-            continue;
-        }
-        ++i;
-        while (i < f.size() && std::strchr("EO-_0^#123456789", f[i])) ++i;
-        if (i >= f.size()) break;
-        switch (f[i]) {
-            case 'd': case 'e': note(0); break;
-            case 'm': case 'b': case 'B': case 'h': note(1); break;
-            case 'y': case 'Y': case 'C': case 'G': case 'g': note(2); break;
-            case 'D': note(1); note(0); note(2); if (!haveSep) { sep = '/'; haveSep = true; } break;
-            case 'F': note(2); note(1); note(0); if (!haveSep) { sep = '-'; haveSep = true; } break;
-            default: break;
-        }
-    }
-    if (pos[0] < 0 || pos[1] < 0 || pos[2] < 0) {
-        sep = '/';
-        return;
-    }
-    if (pos[2] == 0) order = Order::YMD;
-    else if (pos[0] < pos[1]) order = Order::DMY;
-    else order = Order::MDY;
-}
 
 std::string Lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -96,33 +30,118 @@ bool StartsWith(const std::string& s, const std::string& prefix) {
 const char* const kEnglishMonths[12] = {"january", "february", "march",     "april",   "may",      "june",
                                         "july",    "august",   "september", "october", "november", "december"};
 
-// 1..12 for a month name (English or the locale's, full or abbreviated, any case), else 0.
-int MonthOf(const std::string& word, const TimeLocale& loc) {
-    std::string w = Lower(word);
-    for (int m = 0; m < 12; ++m) {
-        std::string full = kEnglishMonths[m];
-        if (w == full || (w.size() >= 3 && StartsWith(full, w))) return m + 1;
+// What text conversion needs of an LC_TIME locale, read once when the locale is loaded.
+class TimeLocale {
+public:
+    explicit TimeLocale(const std::string& name) {
+        if (!name.empty()) loc_ = newlocale(LC_TIME_MASK, name.c_str(), static_cast<locale_t>(nullptr));
+        if (!loc_) loc_ = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
+        ReadLayout(info(D_FMT));
+        for (int m = 0; m < 12; ++m) {
+            months_[m] = Lower(info(static_cast<nl_item>(MON_1 + m)));
+            std::string abbr = Lower(info(static_cast<nl_item>(ABMON_1 + m)));
+            while (!abbr.empty() && abbr.back() == '.') abbr.pop_back();
+            abbrMonths_[m] = abbr;
+        }
+        am_ = Lower(info(AM_STR));
+        pm_ = Lower(info(PM_STR));
     }
-    for (int m = 0; m < 12; ++m) {
-        std::string full = Lower(loc.info(static_cast<nl_item>(MON_1 + m)));
-        std::string abbr = Lower(loc.info(static_cast<nl_item>(ABMON_1 + m)));
-        while (!abbr.empty() && abbr.back() == '.') abbr.pop_back();
-        if ((!full.empty() && w == full) || (!abbr.empty() && w == abbr) ||
-            (w.size() >= 3 && !full.empty() && StartsWith(full, w)))
-            return m + 1;
+    ~TimeLocale() {
+        if (loc_) freelocale(loc_);
     }
-    return 0;
-}
+    TimeLocale(const TimeLocale&) = delete;
+    TimeLocale& operator=(const TimeLocale&) = delete;
 
-// +1 for PM, -1 for AM, 0 for anything else.
-int Meridiem(const std::string& word, const TimeLocale& loc) {
-    std::string w = Lower(word);
-    if (w == "am" || w == "a") return -1;
-    if (w == "pm" || w == "p") return 1;
-    std::string am = Lower(loc.info(AM_STR)), pm = Lower(loc.info(PM_STR));
-    if (!am.empty() && w == am) return -1;
-    if (!pm.empty() && w == pm) return 1;
-    return 0;
+    locale_t get() const { return loc_; }
+    Order order() const { return order_; }
+    char separator() const { return sep_; }
+
+    // 1..12 for a month name (English or the locale's, full or abbreviated, any case), else 0.
+    int MonthOf(const std::string& word) const {
+        std::string w = Lower(word);
+        for (int m = 0; m < 12; ++m) {
+            std::string full = kEnglishMonths[m];
+            if (w == full || (w.size() >= 3 && StartsWith(full, w))) return m + 1;
+        }
+        for (int m = 0; m < 12; ++m) {
+            const std::string& full = months_[m];
+            if ((!full.empty() && w == full) || (!abbrMonths_[m].empty() && w == abbrMonths_[m]) ||
+                (w.size() >= 3 && StartsWith(full, w)))
+                return m + 1;
+        }
+        return 0;
+    }
+
+    // +1 for PM, -1 for AM, 0 for anything else.
+    int Meridiem(const std::string& word) const {
+        std::string w = Lower(word);
+        if (w == "am" || w == "a" || (!am_.empty() && w == am_)) return -1;
+        if (w == "pm" || w == "p" || (!pm_.empty() && w == pm_)) return 1;
+        return 0;
+    }
+
+private:
+    std::string info(nl_item item) const { return loc_ ? nl_langinfo_l(item, loc_) : ""; }
+
+    // Date order and separator from D_FMT ("%m/%d/%y", "%d.%m.%Y", "%Y-%m-%d", ...); month-day-year with '/' when
+    // the format does not name all three fields.
+    void ReadLayout(const std::string& f) {
+        int pos[3] = {-1, -1, -1};  // day, month, year
+        int n = 0;
+        char sep = 0;
+        auto note = [&](int which) {
+            if (pos[which] < 0) pos[which] = n++;
+        };
+        for (size_t i = 0; i < f.size(); ++i) {
+            if (f[i] != '%') {
+                if (n > 0 && !sep && !std::isalnum(static_cast<unsigned char>(f[i])) && f[i] != ' ') sep = f[i];
+                continue;
+            }
+            ++i;
+            while (i < f.size() && std::strchr("EO-_0^#123456789", f[i])) ++i;
+            if (i >= f.size()) break;
+            switch (f[i]) {
+                case 'd': case 'e': note(0); break;
+                case 'm': case 'b': case 'B': case 'h': note(1); break;
+                case 'y': case 'Y': case 'C': case 'G': case 'g': note(2); break;
+                case 'D': note(1); note(0); note(2); if (!sep) sep = '/'; break;
+                case 'F': note(2); note(1); note(0); if (!sep) sep = '-'; break;
+                default: break;
+            }
+        }
+        if (pos[0] < 0 || pos[1] < 0 || pos[2] < 0) return;
+        order_ = pos[2] == 0 ? Order::YMD : pos[0] < pos[1] ? Order::DMY : Order::MDY;
+        if (sep) sep_ = sep;
+    }
+
+    locale_t loc_ = static_cast<locale_t>(nullptr);
+    Order order_ = Order::MDY;
+    char sep_ = '/';
+    std::string months_[12], abbrMonths_[12], am_, pm_;
+};
+
+// The LC_TIME locale named by the environment (LC_ALL, LC_TIME, LANG: the first one set and not empty), falling
+// back to "C". The last one loaded is kept while the environment still names it.
+std::shared_ptr<const TimeLocale> UserTimeLocale() {
+    std::string name;
+    for (const char* var : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const char* v = std::getenv(var);
+        if (v && *v) {
+            name = v;
+            break;
+        }
+    }
+    const char* locpath = std::getenv("LOCPATH");
+    std::string key = name + '\n' + (locpath ? locpath : "");
+    static std::mutex mu;
+    static std::string cachedKey;
+    static std::shared_ptr<const TimeLocale> cached;
+    std::lock_guard<std::mutex> lk(mu);
+    if (!cached || key != cachedKey) {
+        cached = std::make_shared<const TimeLocale>(name);
+        cachedKey = key;
+    }
+    return cached;
 }
 
 struct Token {
@@ -200,7 +219,7 @@ bool ExtractTime(std::vector<Token>& t, const TimeLocale& loc, bool& found, int&
                 end += 2;
         }
         if (t[i].digits > 2) return false;
-        int mer = end < t.size() && t[end].kind == Token::Word ? Meridiem(t[end].text, loc) : 0;
+        int mer = end < t.size() && t[end].kind == Token::Word ? loc.Meridiem(t[end].text) : 0;
         if (mer != 0) {
             ++end;
             if (hh < 1 || hh > 12) return false;
@@ -242,7 +261,7 @@ bool ParseDate(const std::vector<Token>& t, const TimeLocale& loc, bool& found, 
         if (tok.kind == Token::Num) {
             items.push_back({tok.value, tok.digits, 0});
         } else {
-            int month = MonthOf(tok.text, loc);
+            int month = loc.MonthOf(tok.text);
             if (!month) return false;
             items.push_back({0, 0, month});
         }
@@ -265,9 +284,7 @@ bool ParseDate(const std::vector<Token>& t, const TimeLocale& loc, bool& found, 
         y = FullYear(items[yi].value, items[yi].digits);
         return ValidDate(y, m, d);
     }
-    Order order;
-    char sep;
-    DateLayout(loc, order, sep);
+    Order order = loc.order();
     if (yearish(0)) order = Order::YMD;
     else if (yearish(2) && order == Order::YMD) order = Order::MDY;
     long f0 = items[0].value, f1 = items[1].value, f2 = items[2].value;
@@ -289,7 +306,8 @@ bool COleDateTime::ParseDateTime(const char* lpszDate, DWORD dwFlags, LCID) {
     if (!lpszDate) return false;
     std::vector<Token> tokens;
     if (!Tokenize(lpszDate, tokens)) return false;
-    TimeLocale loc;
+    std::shared_ptr<const TimeLocale> locale = UserTimeLocale();
+    const TimeLocale& loc = *locale;
     bool haveTime = false, haveDate = false;
     int h = 0, mi = 0, s = 0, y = 1899, mo = 12, d = 30;
     if (!ExtractTime(tokens, loc, haveTime, h, mi, s)) return false;
@@ -305,10 +323,9 @@ CString COleDateTime::Format(DWORD dwFlags, LCID) const {
     if (m_status == null) return CString();
     int y, mo, d, h, mi, s;
     if (!GetFields(y, mo, d, h, mi, s)) return "Invalid DateTime";
-    TimeLocale loc;
-    Order order;
-    char sep;
-    DateLayout(loc, order, sep);
+    std::shared_ptr<const TimeLocale> loc = UserTimeLocale();
+    const Order order = loc->order();
+    const char sep = loc->separator();
     char date[40], time[16];
     switch (order) {
         case Order::MDY: std::snprintf(date, sizeof date, "%02d%c%02d%c%04d", mo, sep, d, sep, y); break;
@@ -339,9 +356,9 @@ CString COleDateTime::Format(const char* pFormat) const {
     tm.tm_wday = GetDayOfWeek() - 1;
     tm.tm_yday = GetDayOfYear() - 1;
     tm.tm_isdst = -1;
-    TimeLocale loc;
+    std::shared_ptr<const TimeLocale> loc = UserTimeLocale();
     // No conversion writes more than a hundred bytes; literal text is copied as it is.
     std::vector<char> buf(std::strlen(pFormat) * 100 + 256);
-    size_t n = strftime_l(buf.data(), buf.size(), pFormat, &tm, loc.get());
+    size_t n = strftime_l(buf.data(), buf.size(), pFormat, &tm, loc->get());
     return CString(buf.data(), n);
 }

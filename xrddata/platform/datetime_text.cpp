@@ -133,15 +133,19 @@ std::shared_ptr<const TimeLocale> UserTimeLocale() {
     }
     const char* locpath = std::getenv("LOCPATH");
     std::string key = name + '\n' + (locpath ? locpath : "");
-    static std::mutex mu;
-    static std::string cachedKey;
-    static std::shared_ptr<const TimeLocale> cached;
-    std::lock_guard<std::mutex> lk(mu);
-    if (!cached || key != cachedKey) {
-        cached = std::make_shared<const TimeLocale>(name);
-        cachedKey = key;
+    // Never destroyed: worker threads may convert dates while the process exits.
+    struct Cache {
+        std::mutex mu;
+        std::string key;
+        std::shared_ptr<const TimeLocale> locale;
+    };
+    static Cache* cache = new Cache;
+    std::lock_guard<std::mutex> lk(cache->mu);
+    if (!cache->locale || key != cache->key) {
+        cache->locale = std::make_shared<const TimeLocale>(name);
+        cache->key = key;
     }
-    return cached;
+    return cache->locale;
 }
 
 struct Token {

@@ -70,9 +70,16 @@ using xrd_detail::ThreadState;
 
 namespace {
 
-// Thread handles: numbers that are never reused, so a stale handle fails instead of naming another thread.
-std::mutex g_handleMu;
-std::unordered_map<std::uintptr_t, std::shared_ptr<ThreadState>> g_handles;
+// Thread handles: numbers that are never reused, so a stale handle fails instead of naming another thread. The
+// table is never destroyed: threads still running while the process exits may use it.
+struct HandleTable {
+    std::mutex mu;
+    std::unordered_map<std::uintptr_t, std::shared_ptr<ThreadState>> map;
+};
+HandleTable& Handles() {
+    static HandleTable* table = new HandleTable;
+    return *table;
+}
 std::atomic<std::uintptr_t> g_nextHandle{0x7000};
 
 DWORD Resume(ThreadState& s) {
@@ -83,9 +90,10 @@ DWORD Resume(ThreadState& s) {
 }
 
 std::shared_ptr<ThreadState> FindThread(HANDLE h) {
-    std::lock_guard<std::mutex> lk(g_handleMu);
-    auto it = g_handles.find(reinterpret_cast<std::uintptr_t>(h));
-    return it == g_handles.end() ? nullptr : it->second;
+    HandleTable& t = Handles();
+    std::lock_guard<std::mutex> lk(t.mu);
+    auto it = t.map.find(reinterpret_cast<std::uintptr_t>(h));
+    return it == t.map.end() ? nullptr : it->second;
 }
 
 }  // namespace
@@ -100,8 +108,8 @@ CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, void* pParam)
 CWinThread::~CWinThread() {
     if (!m_state) return;
     {
-        std::lock_guard<std::mutex> lk(g_handleMu);
-        g_handles.erase(reinterpret_cast<std::uintptr_t>(m_hThread));
+        std::lock_guard<std::mutex> lk(Handles().mu);
+        Handles().map.erase(reinterpret_cast<std::uintptr_t>(m_hThread));
     }
     std::unique_lock<std::mutex> lk(m_state->mu);
     m_state->objectGone = true;
@@ -120,14 +128,14 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT, void*) {
     m_hThread = reinterpret_cast<HANDLE>(id);
     m_nThreadID = static_cast<DWORD>(id);
     {
-        std::lock_guard<std::mutex> lk(g_handleMu);
-        g_handles[id] = s;
+        std::lock_guard<std::mutex> lk(Handles().mu);
+        Handles().map[id] = s;
     }
     try {
         std::thread(&ThreadState::Main, s).detach();
     } catch (const std::system_error&) {
-        std::lock_guard<std::mutex> lk(g_handleMu);
-        g_handles.erase(id);
+        std::lock_guard<std::mutex> lk(Handles().mu);
+        Handles().map.erase(id);
         m_state.reset();
         m_hThread = nullptr;
         m_nThreadID = 0;

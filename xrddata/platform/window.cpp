@@ -27,10 +27,17 @@ struct Window {
     int handlersRunning = 0;
 };
 
-// Lock order: g_mu before a queue's mutex.
-std::mutex g_mu;
-std::condition_variable g_handlerDone;
-std::unordered_map<HWND, std::shared_ptr<Window>> g_windows;
+// The window table. Lock order: its mutex before a queue's mutex. Never destroyed: threads still posting while
+// the process exits may use it.
+struct WindowTable {
+    std::mutex mu;
+    std::condition_variable handlerDone;
+    std::unordered_map<HWND, std::shared_ptr<Window>> map;
+};
+WindowTable& Table() {
+    static WindowTable* table = new WindowTable;
+    return *table;
+}
 std::atomic<std::uintptr_t> g_nextHandle{0x10000};
 
 thread_local std::shared_ptr<Queue> t_queue;
@@ -45,9 +52,9 @@ bool Matches(const MSG& m, HWND hWnd, UINT lo, UINT hi) {
 // The queue to read for hWnd (null: the calling thread's), or null when there is nothing to read from.
 std::shared_ptr<Queue> QueueFor(HWND hWnd) {
     if (!hWnd) return t_queue;
-    std::lock_guard<std::mutex> lk(g_mu);
-    auto it = g_windows.find(hWnd);
-    return it == g_windows.end() ? nullptr : it->second->queue;
+    std::lock_guard<std::mutex> lk(Table().mu);
+    auto it = Table().map.find(hWnd);
+    return it == Table().map.end() ? nullptr : it->second->queue;
 }
 
 // With q->mu held: is there still something that could deliver?
@@ -89,19 +96,19 @@ HWND CreateNoticeWindow() {
     auto w = std::make_shared<Window>();
     w->queue = t_queue;
     HWND h = reinterpret_cast<HWND>(g_nextHandle.fetch_add(0x10));
-    std::lock_guard<std::mutex> lk(g_mu);
-    g_windows.emplace(h, w);
+    std::lock_guard<std::mutex> lk(Table().mu);
+    Table().map.emplace(h, w);
     std::lock_guard<std::mutex> qlk(w->queue->mu);
     w->queue->windows.insert(h);
     return h;
 }
 
 BOOL DestroyWindow(HWND hWnd) {
-    std::unique_lock<std::mutex> lk(g_mu);
-    auto it = g_windows.find(hWnd);
-    if (it == g_windows.end()) return FALSE;
+    std::unique_lock<std::mutex> lk(Table().mu);
+    auto it = Table().map.find(hWnd);
+    if (it == Table().map.end()) return FALSE;
     std::shared_ptr<Window> w = it->second;
-    g_windows.erase(it);
+    Table().map.erase(it);
     {
         std::lock_guard<std::mutex> qlk(w->queue->mu);
         w->queue->windows.erase(hWnd);
@@ -112,20 +119,20 @@ BOOL DestroyWindow(HWND hWnd) {
     // Wait for handlers running on other threads; those running on this thread (DestroyWindow called from inside
     // the handler) cannot finish first.
     int own = static_cast<int>(std::count(t_inHandler.begin(), t_inHandler.end(), hWnd));
-    g_handlerDone.wait(lk, [&] { return w->handlersRunning <= own; });
+    Table().handlerDone.wait(lk, [&] { return w->handlersRunning <= own; });
     return TRUE;
 }
 
 BOOL IsWindow(HWND hWnd) {
     if (!hWnd) return FALSE;
-    std::lock_guard<std::mutex> lk(g_mu);
-    return g_windows.count(hWnd) ? TRUE : FALSE;
+    std::lock_guard<std::mutex> lk(Table().mu);
+    return Table().map.count(hWnd) ? TRUE : FALSE;
 }
 
 BOOL SetNoticeHandler(HWND hWnd, NoticeHandler handler) {
-    std::lock_guard<std::mutex> lk(g_mu);
-    auto it = g_windows.find(hWnd);
-    if (it == g_windows.end()) return FALSE;
+    std::lock_guard<std::mutex> lk(Table().mu);
+    auto it = Table().map.find(hWnd);
+    if (it == Table().map.end()) return FALSE;
     it->second->handler = handler ? std::make_shared<const NoticeHandler>(std::move(handler)) : nullptr;
     return TRUE;
 }
@@ -135,9 +142,9 @@ BOOL PostMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     std::shared_ptr<Window> w;
     std::shared_ptr<const NoticeHandler> handler;
     {
-        std::lock_guard<std::mutex> lk(g_mu);
-        auto it = g_windows.find(hWnd);
-        if (it == g_windows.end()) return FALSE;
+        std::lock_guard<std::mutex> lk(Table().mu);
+        auto it = Table().map.find(hWnd);
+        if (it == Table().map.end()) return FALSE;
         w = it->second;
         if (!w->handler) {
             std::lock_guard<std::mutex> qlk(w->queue->mu);
@@ -154,9 +161,9 @@ BOOL PostMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
         Window& w;
         ~Done() {
             t_inHandler.pop_back();
-            std::lock_guard<std::mutex> lk(g_mu);
+            std::lock_guard<std::mutex> lk(Table().mu);
             --w.handlersRunning;
-            g_handlerDone.notify_all();
+            Table().handlerDone.notify_all();
         }
     };
     t_inHandler.push_back(hWnd);

@@ -86,6 +86,7 @@ TEST(DateTimeText, FormatAndParseAgree) {
     EXPECT_EQ(COleDateTime(1899, 12, 30, 6, 0, 0).Format(), "06:00:00");
     EXPECT_EQ(t.Format("%Y-%m-%d %H:%M:%S %A %b %j %I %p"), "2004-03-25 14:22:05 Thursday Mar 085 02 PM");
     EXPECT_EQ(t.Format(""), "");
+    EXPECT_EQ(t.Format("%300Y").size(), 300u);
     COleDateTime n;
     n.SetStatus(COleDateTime::null);
     EXPECT_EQ(n.Format(), "");

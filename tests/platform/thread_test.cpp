@@ -151,22 +151,3 @@ TEST(WinThread, DeletingASuspendedThreadNeverRunsIt) {
     EXPECT_EQ(g_runs.load(), 0);
     EXPECT_EQ(g_destroyed.load(), 1);
 }
-
-TEST(WinThread, ThreadProcedureGetsItsParameter) {
-    std::atomic<int> seen{0};
-    CWinThread* t = AfxBeginThread(
-        [](void* p) -> UINT {
-            static_cast<std::atomic<int>*>(p)->store(99);
-            return 3;
-        },
-        &seen, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    ASSERT_NE(t, nullptr);
-    t->m_bAutoDelete = FALSE;
-    t->ResumeThread();
-    EXPECT_EQ(WaitForSingleObject(t->m_hThread, 5000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeThread(t->m_hThread, &code);
-    EXPECT_EQ(code, 3u);
-    EXPECT_EQ(seen.load(), 99);
-    delete t;
-}

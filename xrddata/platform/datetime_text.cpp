@@ -361,8 +361,13 @@ CString COleDateTime::Format(const char* pFormat) const {
     tm.tm_yday = GetDayOfYear() - 1;
     tm.tm_isdst = -1;
     std::shared_ptr<const TimeLocale> loc = UserTimeLocale();
-    // No conversion writes more than a hundred bytes; literal text is copied as it is.
-    std::vector<char> buf(std::strlen(pFormat) * 100 + 256);
-    size_t n = strftime_l(buf.data(), buf.size(), pFormat, &tm, loc->get());
-    return CString(buf.data(), n);
+    // strftime gives 0 both for an empty result and for a buffer too small: grow a few times (field widths such as
+    // "%300Y" can ask for much), then take the result as empty.
+    size_t size = std::strlen(pFormat) * 8 + 256;
+    for (int attempt = 0; attempt < 4; ++attempt, size *= 8) {
+        std::vector<char> buf(size);
+        size_t n = strftime_l(buf.data(), buf.size(), pFormat, &tm, loc->get());
+        if (n > 0) return CString(buf.data(), n);
+    }
+    return CString();
 }

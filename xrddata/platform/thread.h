@@ -39,8 +39,9 @@ public:
     CWinThread();
     // A thread object that runs pfnThreadProc(pParam).
     CWinThread(AFX_THREADPROC pfnThreadProc, void* pParam);
-    // Closes the handle. A thread that was never resumed is abandoned without running; a running thread is waited
-    // for (unless the object is destroyed on its own thread, as auto-deletion does).
+    // Closes the handle. A thread that was never resumed is abandoned without running. An object that does not
+    // delete itself is to be destroyed after its thread has ended (WaitForSingleObject); the destructor waits for
+    // the thread's end when it is called early, but the derived parts of the object are gone by then.
     ~CWinThread() override;
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;

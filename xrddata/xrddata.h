@@ -12,3 +12,10 @@
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/types.h"
 #include "xrddata/platform/ui.h"
+
+#include "xrddata/arrays/dblarray.h"
+#include "xrddata/arrays/graphdata.h"
+#include "xrddata/calc/background.h"
+#include "xrddata/pattern/radiation.h"
+#include "xrddata/platform/sharedmem.h"
+#include "xrddata/platform/variant.h"

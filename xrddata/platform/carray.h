@@ -21,7 +21,7 @@ public:
         swap(o);
         return *this;
     }
-    virtual ~CArray() { ::operator delete(m_pData); }
+    virtual ~CArray() { ArrayFree(m_pData); }
 
     int GetSize() const { return m_nSize; }
     int GetCount() const { return m_nSize; }

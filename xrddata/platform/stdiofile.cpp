@@ -1,5 +1,6 @@
 #include "xrddata/platform/stdiofile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unistd.h>
 
@@ -70,13 +71,18 @@ char* CStdioFile::ReadString(char* buffer, UINT nMax) {
     if (!buffer || nMax == 0) return nullptr;
     UINT n = 0;
     while (n + 1 < nMax) {
-        // Fast path: copy plain characters straight from the buffer.
+        // Fast path: copy a run of plain characters straight from the buffer, up to a line feed or a CR.
         if (m_inPos < m_inLen) {
-            char c = m_in[m_inPos];
-            if (c != '\r' || !m_bText) {
-                ++m_inPos;
-                buffer[n++] = c;
-                if (c == '\n') break;
+            const char* start = m_in.data() + m_inPos;
+            size_t avail = std::min<size_t>(m_inLen - m_inPos, nMax - 1 - n);
+            size_t run = 0;
+            while (run < avail && start[run] != '\n' && (start[run] != '\r' || !m_bText)) ++run;
+            if (run < avail && start[run] == '\n') ++run;
+            if (run > 0) {
+                std::memcpy(buffer + n, start, run);
+                m_inPos += run;
+                n += static_cast<UINT>(run);
+                if (buffer[n - 1] == '\n') break;
                 continue;
             }
         }

@@ -9,10 +9,15 @@
 namespace {
 
 // Widens a printed exponent to three digits: "1.5e+08" -> "1.5e+008". The exponent, when present, is the last
-// 'e'/'E' in the text followed by a sign and digits.
+// 'e'/'E' of s[from..] followed by a sign and digits.
 void WidenExponent(std::string& s, size_t from) {
-    size_t e = s.find_last_of("eE");
-    if (e == std::string::npos || e < from || e + 2 >= s.size()) return;
+    size_t e = std::string::npos;
+    for (size_t k = s.size(); k > from; --k)
+        if (s[k - 1] == 'e' || s[k - 1] == 'E') {
+            e = k - 1;
+            break;
+        }
+    if (e == std::string::npos || e + 2 >= s.size()) return;
     if (s[e + 1] != '+' && s[e + 1] != '-') return;
     size_t digits = s.size() - (e + 2);
     for (size_t k = e + 2; k < s.size(); ++k)

@@ -1,0 +1,110 @@
+// Array of doubles and point set: growth, sorting, searching, text import/export and archive store/load.
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+#include "common.h"
+#include "xrddata/arrays/graphdata.h"
+#include "xrddata/platform/memfile.h"
+#include "xrddata/platform/ui.h"
+
+static void BM_AddMillion(benchmark::State& state) {
+    for (auto _ : state) {
+        CdblArray a;
+        for (int i = 0; i < 1000000; ++i) a.Add(i);
+        benchmark::DoNotOptimize(a.GetData());
+    }
+}
+BENCHMARK(BM_AddMillion)->Unit(benchmark::kMillisecond);
+
+static void BM_SortMillionRandom(benchmark::State& state) {
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> d(0, 1);
+    CdblArray src;
+    for (int i = 0; i < 1000000; ++i) src.Add(d(rng));
+    for (auto _ : state) {
+        state.PauseTiming();
+        CdblArray a(src);
+        state.ResumeTiming();
+        a.Sort();
+        benchmark::DoNotOptimize(a.GetData());
+    }
+}
+BENCHMARK(BM_SortMillionRandom)->Unit(benchmark::kMillisecond);
+
+static void BM_Locate(benchmark::State& state) {
+    CdblArray a;
+    for (int i = 0; i < 1000000; ++i) a.Add(i * 0.001);
+    double x = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(a.Locate(x));
+        x += 0.7;
+        if (x > 1000) x = 0;
+    }
+}
+BENCHMARK(BM_Locate);
+
+static void BM_GraphDataSortMillion(benchmark::State& state) {
+    std::mt19937_64 rng(5);
+    std::uniform_real_distribution<double> d(5, 105);
+    CGraphData src(1);
+    for (int i = 0; i < 1000000; ++i) src.Add(d(rng), i, 1.0, 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        CGraphData g(1);
+        g.SetSize(src.GetSize());
+        for (int i = 0; i < src.GetSize(); ++i) {
+            g.SetAt(CGraphData::X, i, src.GetAt(CGraphData::X, i));
+            g.SetAt(CGraphData::Y, i, src.GetAt(CGraphData::Y, i));
+            g.SetAt(CGraphData::YError, i, 1.0);
+        }
+        state.ResumeTiming();
+        g.Sort();
+    }
+}
+BENCHMARK(BM_GraphDataSortMillion)->Unit(benchmark::kMillisecond);
+
+static void BM_TextImportMillionLines(benchmark::State& state) {
+    std::string path = bench_support::TwoColumnFile(1000000);
+    for (auto _ : state) {
+        CGraphData g;
+        if (!g.DoImportFile(path.c_str())) state.SkipWithError("import failed");
+        benchmark::DoNotOptimize(g.GetSize());
+    }
+}
+BENCHMARK(BM_TextImportMillionLines)->Unit(benchmark::kMillisecond);
+
+static void BM_TextExportMillionLines(benchmark::State& state) {
+    CGraphData g;
+    g.DoImportFile(bench_support::TwoColumnFile(1000000).c_str());
+    std::string out = (std::filesystem::temp_directory_path() / "xrddata-bench-export.txt").string();
+    for (auto _ : state) {
+        if (!g.DoExportAsText(out.c_str())) state.SkipWithError("export failed");
+    }
+    std::filesystem::remove(out);
+}
+BENCHMARK(BM_TextExportMillionLines)->Unit(benchmark::kMillisecond);
+
+static void BM_ArchiveStoreLoadMillion(benchmark::State& state) {
+    CGraphData g(1);
+    g.SetSize(1000000);
+    for (int i = 0; i < 1000000; ++i) {
+        g.SetAt(CGraphData::X, i, i * 0.001);
+        g.SetAt(CGraphData::Y, i, i);
+        g.SetAt(CGraphData::YError, i, 1.0);
+    }
+    for (auto _ : state) {
+        CMemFile file;
+        {
+            CArchive ar(&file, CArchive::store);
+            g.Serialize(ar);
+            ar.Close();
+        }
+        file.SeekToBegin();
+        CGraphData back;
+        CArchive ar(&file, CArchive::load);
+        back.Serialize(ar);
+        benchmark::DoNotOptimize(back.GetSize());
+    }
+}
+BENCHMARK(BM_ArchiveStoreLoadMillion)->Unit(benchmark::kMillisecond);

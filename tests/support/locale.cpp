@@ -1,5 +1,6 @@
 #include "support/locale.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>

@@ -1,0 +1,74 @@
+// Diffraction pattern: constructing one (eleven settings read from the cached settings store) and storing and
+// loading the archive record of a 100 000-point pattern.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/memfile.h"
+
+namespace {
+
+// Points the user's store at a fresh file in a temporary folder for one benchmark.
+class Sandbox {
+public:
+    Sandbox() {
+        std::string templ = (std::filesystem::temp_directory_path() / "xrddata-bench-XXXXXX").string();
+        if (!mkdtemp(templ.data())) std::abort();
+        dir_ = templ;
+        ::setenv("XRDDATA_USER_REGISTRY", (dir_ / "user.reg").string().c_str(), 1);
+    }
+    ~Sandbox() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+private:
+    std::filesystem::path dir_;
+};
+
+void BM_ConstructPattern(benchmark::State& state) {
+    Sandbox box;
+    { CXRDData first; }  // creates the settings keys once
+    for (auto _ : state) {
+        CXRDData d;
+        benchmark::DoNotOptimize(d.m_dFixedWidth);
+    }
+}
+BENCHMARK(BM_ConstructPattern);
+
+void BM_StoreLoadPattern(benchmark::State& state) {
+    Sandbox box;
+    const int n = static_cast<int>(state.range(0));
+    std::vector<double> x(n), y(n), e(n);
+    for (int i = 0; i < n; ++i) {
+        x[i] = 5.0 + 0.01 * i;
+        y[i] = 1000.0 + (i % 97);
+        e[i] = 31.6;
+    }
+    CXRDData d(n, x.data(), y.data(), e.data());
+    d.m_OriginalData.Assign(x.data(), y.data(), nullptr, n);
+    d.m_strSampleName = "benchmark";
+    CXRDData loaded;
+    int64_t recordBytes = 0;
+    for (auto _ : state) {
+        CMemFile f;
+        {
+            CArchive ar(&f, CArchive::store);
+            d.Serialize(ar);
+            ar.Close();
+        }
+        f.SeekToBegin();
+        CArchive ar(&f, CArchive::load);
+        loaded.Serialize(ar);
+        benchmark::DoNotOptimize(loaded.GetSize());
+        recordBytes = static_cast<int64_t>(f.GetLength());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * recordBytes);
+}
+BENCHMARK(BM_StoreLoadPattern)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

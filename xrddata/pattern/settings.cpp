@@ -1,0 +1,180 @@
+// The eleven processing settings of a pattern: factory values, and the user's defaults in the settings store
+// under HKEY_CURRENT_USER\Software\Tarvenic\Data Settings. Each setting lives in a sub-key of its own name, in a
+// value of that same name: integers as REG_DWORD, reals as REG_SZ text written with "%g" (six significant
+// digits) and read back with atof. Store failures are silent and leave the defaults.
+#include <cstdlib>
+#include <cstring>
+
+#include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/registry.h"
+#include "xrddata/platform/strutil.h"
+
+namespace {
+
+constexpr REGSAM kReadWrite = KEY_READ | KEY_WRITE;
+
+}  // namespace
+
+void CXRDData::ReadFactory(double& dBackgroundLength, double& dBackgroundScale, int& bAutoWidth, int& nWidthType,
+                           double& dFixedWidth, double& dU, double& dV, double& dW, int& nCountType,
+                           double& dScaleFactor, double& dEsds) {
+    dBackgroundLength = 5.0;
+    dBackgroundScale = 1.0;
+    bAutoWidth = 1;
+    nWidthType = 0;
+    dFixedWidth = 0.1;
+    dU = 0.0;
+    dV = 0.0;
+    dW = 0.01;  // 0.1 squared: the width function gives the fixed width
+    nCountType = 0;
+    dScaleFactor = 1.0;
+    dEsds = 1.0;
+}
+
+// A setting that is not stored falls back to this pattern's member, not to the argument's own value.
+void CXRDData::ReadRegistry(double& dBackgroundLength, double& dBackgroundScale, int& bAutoWidth, int& nWidthType,
+                            double& dFixedWidth, double& dU, double& dV, double& dW, int& nCountType,
+                            double& dScaleFactor, double& dEsds) {
+    // One look at the store for all eleven reads.
+    CRegistryReadScope scope;
+    HKEY hKey = GetRegistryKey();
+    if (!hKey) return;
+    dBackgroundLength = GetProfileReal(hKey, "BackgroundLength", m_dBackgroundLength);
+    dBackgroundScale = GetProfileReal(hKey, "BackgroundScale", m_dBackgroundScale);
+    bAutoWidth = static_cast<int>(GetProfileInt(hKey, "AutoWidth", m_bAutoWidth));
+    nWidthType = static_cast<int>(GetProfileInt(hKey, "WidthType", m_nWidthType));
+    dFixedWidth = GetProfileReal(hKey, "FixedWidth", m_dFixedWidth);
+    dU = GetProfileReal(hKey, "U", m_dU);
+    dV = GetProfileReal(hKey, "V", m_dV);
+    dW = GetProfileReal(hKey, "W", m_dW);
+    nCountType = static_cast<int>(GetProfileInt(hKey, "CountType", m_nCountType));
+    dScaleFactor = GetProfileReal(hKey, "ScaleFactor", m_dScaleFactor);
+    dEsds = GetProfileReal(hKey, "Esds", m_dEsds);
+    RegCloseKey(hKey);
+}
+
+void CXRDData::WriteRegistry(double dBackgroundLength, double dBackgroundScale, int bAutoWidth, int nWidthType,
+                             double dFixedWidth, double dU, double dV, double dW, int nCountType,
+                             double dScaleFactor, double dEsds) {
+    HKEY hKey = GetRegistryKey();
+    if (!hKey) return;
+    WriteProfileReal(hKey, "BackgroundLength", dBackgroundLength);
+    WriteProfileReal(hKey, "BackgroundScale", dBackgroundScale);
+    WriteProfileInt(hKey, "AutoWidth", bAutoWidth);
+    WriteProfileInt(hKey, "WidthType", nWidthType);
+    WriteProfileReal(hKey, "FixedWidth", dFixedWidth);
+    WriteProfileReal(hKey, "U", dU);
+    WriteProfileReal(hKey, "V", dV);
+    WriteProfileReal(hKey, "W", dW);
+    WriteProfileInt(hKey, "CountType", nCountType);
+    WriteProfileReal(hKey, "ScaleFactor", dScaleFactor);
+    WriteProfileReal(hKey, "Esds", dEsds);
+    RegCloseKey(hKey);
+}
+
+void CXRDData::ReadFactory() {
+    ReadFactory(m_dBackgroundLength, m_dBackgroundScale, m_bAutoWidth, m_nWidthType, m_dFixedWidth, m_dU, m_dV, m_dW,
+                m_nCountType, m_dScaleFactor, m_dEsds);
+}
+
+void CXRDData::ReadRegistry() {
+    ReadRegistry(m_dBackgroundLength, m_dBackgroundScale, m_bAutoWidth, m_nWidthType, m_dFixedWidth, m_dU, m_dV,
+                 m_dW, m_nCountType, m_dScaleFactor, m_dEsds);
+}
+
+void CXRDData::WriteRegistry() {
+    WriteRegistry(m_dBackgroundLength, m_dBackgroundScale, m_bAutoWidth, m_nWidthType, m_dFixedWidth, m_dU, m_dV,
+                  m_dW, m_nCountType, m_dScaleFactor, m_dEsds);
+}
+
+HKEY CXRDData::GetRegistryKey() {
+    HKEY hSoftware = nullptr, hCompany = nullptr, hSettings = nullptr;
+    DWORD disposition;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, kReadWrite, &hSoftware) == ERROR_SUCCESS &&
+        RegCreateKeyEx(hSoftware, "Tarvenic", 0, nullptr, REG_OPTION_NON_VOLATILE, kReadWrite, nullptr, &hCompany,
+                       &disposition) == ERROR_SUCCESS) {
+        RegCreateKeyEx(hCompany, "Data Settings", 0, nullptr, REG_OPTION_NON_VOLATILE, kReadWrite, nullptr,
+                       &hSettings, &disposition);
+    }
+    if (hSoftware) RegCloseKey(hSoftware);
+    if (hCompany) RegCloseKey(hCompany);
+    return hSettings;
+}
+
+// Opening a section creates it: reading a setting leaves its (empty) sub-key behind.
+HKEY CXRDData::GetSectionKey(HKEY hKey, const char* name) {
+    if (!hKey) return nullptr;
+    HKEY hSection = nullptr;
+    DWORD disposition;
+    if (RegCreateKeyEx(hKey, name, 0, nullptr, REG_OPTION_NON_VOLATILE, kReadWrite, nullptr, &hSection,
+                       &disposition) != ERROR_SUCCESS)
+        return nullptr;
+    return hSection;
+}
+
+// The value is read into four bytes whatever its type: a shorter value (a text of up to three characters) fills
+// the low bytes and leaves the rest zero, a longer one does not fit and gives the default.
+UINT CXRDData::GetProfileInt(HKEY hKey, const char* name, int nDefault) {
+    if (!hKey) return static_cast<UINT>(nDefault);
+    HKEY hSection = GetSectionKey(hKey, name);
+    if (!hSection) return static_cast<UINT>(nDefault);
+    BYTE bytes[4] = {0, 0, 0, 0};
+    DWORD type, count = sizeof bytes;
+    LONG result = RegQueryValueEx(hSection, name, nullptr, &type, bytes, &count);
+    RegCloseKey(hSection);
+    if (result != ERROR_SUCCESS) return static_cast<UINT>(nDefault);
+    return static_cast<UINT>(bytes[0]) | static_cast<UINT>(bytes[1]) << 8 | static_cast<UINT>(bytes[2]) << 16 |
+           static_cast<UINT>(bytes[3]) << 24;
+}
+
+// The text ends at its first zero byte (a DWORD stored here reads as the characters of its bytes).
+CString CXRDData::GetProfileString(HKEY hKey, const char* name, const char* sDefault) {
+    CString fallback = sDefault ? sDefault : "";
+    if (!hKey) return fallback;
+    HKEY hSection = GetSectionKey(hKey, name);
+    if (!hSection) return fallback;
+    CString text;
+    DWORD type, count = 0;
+    LONG result = RegQueryValueEx(hSection, name, nullptr, &type, nullptr, &count);
+    if (result == ERROR_SUCCESS) {
+        CString buffer(count, '\0');
+        result = RegQueryValueEx(hSection, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &count);
+        if (result == ERROR_SUCCESS) text.assign(buffer.c_str(), strnlen(buffer.c_str(), count));
+    }
+    RegCloseKey(hSection);
+    return result == ERROR_SUCCESS ? text : fallback;
+}
+
+// The default goes through the same text form as a stored value; text that is not a number reads as 0.0.
+double CXRDData::GetProfileReal(HKEY hKey, const char* name, double dDefault) {
+    CString text = GetProfileString(hKey, name, Format("%g", dDefault).c_str());
+    return std::atof(text.c_str());
+}
+
+int CXRDData::WriteProfileInt(HKEY hKey, const char* name, int value) {
+    if (!hKey) return 0;
+    HKEY hSection = GetSectionKey(hKey, name);
+    if (!hSection) return 0;
+    DWORD v = static_cast<DWORD>(value);
+    const BYTE bytes[4] = {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
+                           static_cast<BYTE>(v >> 24)};
+    LONG result = RegSetValueEx(hSection, name, 0, REG_DWORD, bytes, sizeof bytes);
+    RegCloseKey(hSection);
+    return result == ERROR_SUCCESS ? 1 : 0;
+}
+
+// The text is stored with its terminating zero.
+int CXRDData::WriteProfileString(HKEY hKey, const char* name, const char* value) {
+    if (!hKey || !name) return 0;
+    HKEY hSection = GetSectionKey(hKey, name);
+    if (!hSection) return 0;
+    if (!value) value = "";
+    LONG result = RegSetValueEx(hSection, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                                static_cast<DWORD>(std::strlen(value) + 1));
+    RegCloseKey(hSection);
+    return result == ERROR_SUCCESS ? 1 : 0;
+}
+
+int CXRDData::WriteProfileReal(HKEY hKey, const char* name, double value) {
+    return WriteProfileString(hKey, name, Format("%g", value).c_str());
+}

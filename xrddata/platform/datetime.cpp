@@ -59,7 +59,8 @@ int COleDateTime::SetDateTime(int year, int month, int day, int hour, int minute
 }
 
 bool COleDateTime::GetFields(int& year, int& month, int& day, int& hour, int& minute, int& second) const {
-    if (m_status != valid || !(m_dt >= kMinDate && m_dt <= kMaxDate + 1.0)) return false;
+    // Before the epoch the time runs forward from the day: 1 January 100, 00:00:01 is just below kMinDate.
+    if (m_status != valid || !(m_dt > kMinDate - 1.0 && m_dt <= kMaxDate + 1.0)) return false;
     double whole = std::trunc(m_dt);
     double frac = std::fabs(m_dt - whole);
     long long secs = std::llround(frac * 86400.0);

@@ -22,6 +22,7 @@ int CUserInterface::MessageBox(const CString& text, UINT type) {
 
 void CUserInterface::BeginWaitCursor() {}
 void CUserInterface::EndWaitCursor() {}
+int CUserInterface::DoFileDialog(CFileDialog&) { return IDCANCEL; }
 
 namespace {
 CUserInterface g_defaultUi;

@@ -1,6 +1,6 @@
 // The one channel through which the library talks to the person at the screen: message boxes, the wait cursor and
-// (later) modal dialogs. A process has one current user-interface object; the default writes messages to stderr,
-// tests install a recording one, a desktop host installs a toolkit rendering.
+// modal dialogs (the file dialog; later the settings dialogs). A process has one current user-interface object;
+// the default writes messages to stderr, tests install a recording one, a desktop host installs a toolkit rendering.
 #pragma once
 
 #include "xrddata/platform/types.h"
@@ -25,6 +25,8 @@ enum : UINT {
 // Dialog and message box results.
 enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
 
+class CFileDialog;
+
 class XRDDATA_API CUserInterface {
 public:
     virtual ~CUserInterface();
@@ -32,6 +34,9 @@ public:
     virtual int MessageBox(const CString& text, UINT type);
     virtual void BeginWaitCursor();
     virtual void EndWaitCursor();
+    // Runs a file dialog modally (see filedialog.h): opens it, lets the user choose, and returns IDOK after a
+    // successful dlg.Choose(path), else IDCANCEL. The default has no screen and cancels: no file is chosen.
+    virtual int DoFileDialog(CFileDialog& dlg);
 };
 
 // The current user-interface object (never null: the default one when none was installed).

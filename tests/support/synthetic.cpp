@@ -53,12 +53,15 @@ SyntheticData MakeSynthetic(const SyntheticPattern& p) {
     out.x.resize(n);
     out.y.resize(n);
     out.exact.resize(n);
-    out.ka1.resize(n);
+    out.background.resize(n);
+    out.ka1Peaks.resize(n);
     for (int i = 0; i < n; ++i) {
         const double x = p.xFirst + i * p.step;
-        double v = Polynomial(p.background, x);
-        for (const SyntheticPeak& pk : p.peaks) v += PeakValue(pk, x);
-        out.ka1[i] = v;
+        double peaks = 0.0;
+        for (const SyntheticPeak& pk : p.peaks) peaks += PeakValue(pk, x);
+        out.background[i] = Polynomial(p.background, x);
+        out.ka1Peaks[i] = peaks;
+        double v = out.background[i] + peaks;
         for (const SyntheticPeak& pk : ka2) v += PeakValue(pk, x);
         out.x[i] = x;
         out.exact[i] = v;

@@ -36,8 +36,9 @@ struct SyntheticPattern {
 struct SyntheticData {
     std::vector<double> x;
     std::vector<double> y;      // what the instrument would record (with noise when asked)
-    std::vector<double> exact;  // the profile without noise
-    std::vector<double> ka1;    // background plus K-alpha1 peaks only: the ideal result of K-alpha2 stripping
+    std::vector<double> exact;       // the profile without noise
+    std::vector<double> background;  // the background polynomial alone
+    std::vector<double> ka1Peaks;    // the K-alpha1 peaks alone, without background
 
     int size() const { return static_cast<int>(x.size()); }
     // Puts the recorded points into a point set in counting-statistics mode.

@@ -2,6 +2,7 @@
 // function and the detection of the peak feature width.
 #include <cmath>
 #include <typeinfo>
+#include <vector>
 
 #include "xrddata/numeric/scalar.h"
 #include "xrddata/numeric/sgfilter.h"
@@ -18,21 +19,41 @@ constexpr double kErrorFloor = 2.2250738585072014e-308;
 constexpr int kPlainFilterLimit = 16;
 
 bool Ascending(const double* x, int n) {
-    for (int i = 1; i < n; ++i)
-        if (!(x[i - 1] <= x[i])) return false;  // also false at a NaN
-    return true;
+    bool ok = true;
+    for (int i = 1; i < n; ++i) ok &= x[i - 1] <= x[i];  // false at a NaN too
+    return ok;
 }
 
 // CGraphData::Evaluate over ascending x, with the bracket found by walking on from the previous one: the
 // positions asked for rise, so the walk costs one pass in all. i is the last index with x[i] <= p, or 0 below
 // the first point, exactly what the bisection of Locate finds on ascending data.
 inline double Interpolate(const double* x, const double* y, int n, double p, int& i) {
+    // On an even grid the trial widths are whole multiples of the step, so p sits on a point up to rounding and
+    // whether the walk moves on is a toss-up: the usual single step is taken without a branch.
+    const double next = x[i + 1 < n ? i + 1 : i];
+    i += static_cast<int>((i + 1 < n) & (next <= p));
     while (i + 1 < n && x[i + 1] <= p) ++i;
     if (i < n - 1) return y[i] + (y[i + 1] - y[i]) * (p - x[i]) / (x[i + 1] - x[i]);
     if (p <= x[0]) return y[0];
     if (p < x[n - 1]) return -1.7976931348623157e308;
     return y[n - 1];
 }
+
+// The tables of the moving-window filters, kept for the whole of one detection: the trials' windows grow from one
+// to the next, and allocating afresh for each trial would fault in new memory every time.
+thread_local std::vector<double>* t_filterWork = nullptr;
+
+class FilterWork {
+public:
+    FilterWork() : previous_(t_filterWork) { t_filterWork = &work_; }
+    ~FilterWork() { t_filterWork = previous_; }
+    FilterWork(const FilterWork&) = delete;
+    FilterWork& operator=(const FilterWork&) = delete;
+
+private:
+    std::vector<double> work_;
+    std::vector<double>* previous_;
+};
 
 }  // namespace
 
@@ -97,6 +118,7 @@ double CXRDData::DetectFeatureWidth(double dMaxWidth, int bTruncate) {
     const int n = GetSize();
     if (n < 2) return -1.0;
     CWaitCursor wait;
+    FilterWork work;
     const double xmin = GetMinX(), xmax = GetMaxX(), s = GetSampling();
     // The trials overwrite only the points they filter; the rest keeps what earlier trials left there.
     CGraphData smooth(*this), deriv(*this);
@@ -151,18 +173,25 @@ double CXRDData::WidthCorr(CGraphData& smooth, CGraphData& deriv, double dWidth,
     } else if (first <= last) {
         CSGWindowFilter f(m, order);
         // Normalisations h^ld/ld! of the smoothing (1) and the first-derivative (h) filters.
-        f.Apply(y, n, first, last, sy, 1.0, dy, dStep);
+        f.Apply(y, n, first, last, sy, 1.0, dy, dStep, t_filterWork);
     }
 
-    const bool walk = typeid(deriv) == typeid(CGraphData) && Ascending(x, n) && Ascending(dx, nd);
     double sAD = 0.0, sAA = 0.0;
-    int bracket = 0;
-    for (int j = m + 1; j <= n - 1; ++j) {
-        const double a = sy[j];
-        const double p = x[j] - dWidth;
-        const double b = walk ? Interpolate(dx, dy, nd, p, bracket) : deriv.Evaluate(p);
-        sAD = sAD + a * b * dStep;
-        sAA = sAA + a * a * dStep;
+    if (typeid(deriv) == typeid(CGraphData) && Ascending(x, n) && Ascending(dx, nd)) {
+        int bracket = 0;
+        for (int j = m + 1; j <= n - 1; ++j) {
+            const double a = sy[j];
+            const double b = Interpolate(dx, dy, nd, x[j] - dWidth, bracket);
+            sAD = sAD + a * b * dStep;
+            sAA = sAA + a * a * dStep;
+        }
+    } else {
+        for (int j = m + 1; j <= n - 1; ++j) {
+            const double a = sy[j];
+            const double b = deriv.Evaluate(x[j] - dWidth);
+            sAD = sAD + a * b * dStep;
+            sAA = sAA + a * a * dStep;
+        }
     }
     const double meanSquare = sAA / (n * dStep);
     if (meanSquare == 0.0) return 0.0;

@@ -2,7 +2,6 @@
 // function and the detection of the peak feature width.
 #include <cmath>
 #include <typeinfo>
-#include <vector>
 
 #include "xrddata/numeric/scalar.h"
 #include "xrddata/numeric/sgfilter.h"
@@ -38,22 +37,6 @@ inline double Interpolate(const double* x, const double* y, int n, double p, int
     if (p < x[n - 1]) return -1.7976931348623157e308;
     return y[n - 1];
 }
-
-// The tables of the moving-window filters, kept for the whole of one detection: the trials' windows grow from one
-// to the next, and allocating afresh for each trial would fault in new memory every time.
-thread_local std::vector<double>* t_filterWork = nullptr;
-
-class FilterWork {
-public:
-    FilterWork() : previous_(t_filterWork) { t_filterWork = &work_; }
-    ~FilterWork() { t_filterWork = previous_; }
-    FilterWork(const FilterWork&) = delete;
-    FilterWork& operator=(const FilterWork&) = delete;
-
-private:
-    std::vector<double> work_;
-    std::vector<double>* previous_;
-};
 
 }  // namespace
 
@@ -118,7 +101,6 @@ double CXRDData::DetectFeatureWidth(double dMaxWidth, int bTruncate) {
     const int n = GetSize();
     if (n < 2) return -1.0;
     CWaitCursor wait;
-    FilterWork work;
     const double xmin = GetMinX(), xmax = GetMaxX(), s = GetSampling();
     // The trials overwrite only the points they filter; the rest keeps what earlier trials left there.
     CGraphData smooth(*this), deriv(*this);
@@ -173,7 +155,7 @@ double CXRDData::WidthCorr(CGraphData& smooth, CGraphData& deriv, double dWidth,
     } else if (first <= last) {
         CSGWindowFilter f(m, order);
         // Normalisations h^ld/ld! of the smoothing (1) and the first-derivative (h) filters.
-        f.Apply(y, n, first, last, sy, 1.0, dy, dStep, t_filterWork);
+        f.Apply(y, n, first, last, sy, 1.0, dy, dStep);
     }
 
     double sAD = 0.0, sAA = 0.0;

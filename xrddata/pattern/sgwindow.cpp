@@ -68,13 +68,14 @@ double CSGWindowFilter::Coefficient(int ld, int k) const {
 }
 
 void CSGWindowFilter::Apply(const double* data, int n, int first, int last, double* out0, double scale0,
-                            double* out1, double scale1, std::vector<double>* work) const {
+                            double* out1, double scale1) const {
     if (first > last) return;
     // The points the filters cannot see give 0.0, as CSGFilter::Evaluate returns for them; so does a derivative
     // filter of order 0, which has no coefficients.
     const bool usable = m_bValid && data && n >= 1;
     const bool slope = usable && !m_Beta[1].empty();
-    for (int i = first; i <= last; ++i) {
+    const bool whole = usable && slope && first >= 1 && last <= n;
+    for (int i = first; i <= last && !whole; ++i) {
         const bool seen = usable && i >= 1 && i <= n;
         if (out0 && !seen) out0[i] = 0.0 / scale0;
         if (out1 && !(seen && slope)) out1[i] = 0.0 / scale1;
@@ -83,108 +84,104 @@ void CSGWindowFilter::Apply(const double* data, int n, int first, int last, doub
     const int lo = first < 1 ? 1 : first, hi = last > n ? n : last;
     if (lo > hi) return;
     if (!slope) out1 = nullptr;
-    std::vector<double> own;
-    std::vector<double>& w = work ? *work : own;
     switch (m_nOrder + 1) {
-        case 1: Run<1>(data, n, lo, hi, out0, scale0, out1, scale1, w); break;
-        case 2: Run<2>(data, n, lo, hi, out0, scale0, out1, scale1, w); break;
-        case 3: Run<3>(data, n, lo, hi, out0, scale0, out1, scale1, w); break;
-        case 4: Run<4>(data, n, lo, hi, out0, scale0, out1, scale1, w); break;
-        case 5: Run<5>(data, n, lo, hi, out0, scale0, out1, scale1, w); break;
-        case 6: Run<6>(data, n, lo, hi, out0, scale0, out1, scale1, w); break;
-        default: Run<7>(data, n, lo, hi, out0, scale0, out1, scale1, w); break;
+        case 1: Run<1>(data, n, lo, hi, out0, scale0, out1, scale1); break;
+        case 2: Run<2>(data, n, lo, hi, out0, scale0, out1, scale1); break;
+        case 3: Run<3>(data, n, lo, hi, out0, scale0, out1, scale1); break;
+        case 4: Run<4>(data, n, lo, hi, out0, scale0, out1, scale1); break;
+        case 5: Run<5>(data, n, lo, hi, out0, scale0, out1, scale1); break;
+        case 6: Run<6>(data, n, lo, hi, out0, scale0, out1, scale1); break;
+        default: Run<7>(data, n, lo, hi, out0, scale0, out1, scale1); break;
     }
 }
 
-// The data are cut into blocks of 4m+1 points. Within a block the window's moments are taken about one fixed
-// centre c (the block's middle point): W[t] = sum over the window of ((q-c)/m)^t · Y(q), with q-c between -3m and
-// 3m. Moving the window one point on adds the entering point's terms and removes the leaving one's: no long chain
-// of dependent operations, and rounding that grows only with the block length. Each filter's polynomial, centred
-// on point i instead of c, is the same polynomial shifted by d = (i-c)/m: sum over t of beta[t]·(u-d)^t = sum
-// over r of gamma[r](d)·u^r, and gamma depends only on the position of i within its block, so it is tabulated
-// once. At the start of every block the moments are formed afresh from the data.
+// N[t](i) = sum over k = -m..m of (k/m)^t · Y(i+k): the window's moments about its own centre i, of which each
+// filter is a fixed combination. Moving the centre one point on, every offset drops by 1/m:
+// N[t](i+1) = sum over r of C(t,r)·(-1/m)^(t-r)·N[r](i), less the leaving point Y(i-m) at its new offset
+// -(m+1)/m, plus the entering point Y(i+m+1) at offset 1. Carried over b points, rounding in N gets amplified by
+// up to (1 + b/m)^t, so the moments are formed afresh from the data every 2m+1 points (amplification below 3^t;
+// the direct sums cost about one pass over the data). Two blocks are carried side by side: their updates are
+// independent, which keeps the processor busy where one block alone would wait on its own previous step.
 template <int K>
 void CSGWindowFilter::Run(const double* data, int n, int first, int last, double* out0, double scale0,
-                          double* out1, double scale1, std::vector<double>& work) const {
-    const int m = m_nHalf, B = 4 * m + 1, H = 2 * m;  // block length, half of it
-    double b0[K] = {}, b1[K] = {};
-    for (int t = 0; t < K; ++t) {
-        b0[t] = t < static_cast<int>(m_Beta[0].size()) ? m_Beta[0][t] : 0.0;
-        b1[t] = t < static_cast<int>(m_Beta[1].size()) ? m_Beta[1][t] : 0.0;
-    }
-    double binom[K][K] = {};
-    for (int t = 0; t < K; ++t) {
-        binom[t][0] = binom[t][t] = 1.0;
-        for (int r = 1; r < t; ++r) binom[t][r] = binom[t - 1][r - 1] + binom[t - 1][r];
-    }
-    // Powers of u = e/m for e = q-c = -3m..3m, at U[(e + 3m)·K + t].
-    const size_t nU = static_cast<size_t>(6 * m + 1) * K, nG = static_cast<size_t>(B) * K;
-    if (work.size() < nU + 2 * nG) work.resize(nU + 2 * nG);
-    double* const U = work.data();
-    double* const G0 = U + nU;
-    double* const G1 = G0 + nG;
-    for (int e = -3 * m; e <= 3 * m; ++e) {
-        const double u = static_cast<double>(e) / m;
+                          double* out1, double scale1) const {
+    const int m = m_nHalf, B = 2 * m + 1;
+    const double h = 1.0 / m;
+    double shift[K][K] = {};
+    double leave[K];
+    {
+        double binom[K][K] = {};
+        for (int t = 0; t < K; ++t) {
+            binom[t][0] = binom[t][t] = 1.0;
+            for (int r = 1; r < t; ++r) binom[t][r] = binom[t - 1][r - 1] + binom[t - 1][r];
+        }
+        for (int t = 0; t < K; ++t) {
+            double pw = 1.0;  // (-h)^(t-r), r going down from t
+            for (int r = t; r >= 0; --r) {
+                shift[t][r] = binom[t][r] * pw;
+                pw *= -h;
+            }
+        }
         double pw = 1.0;
         for (int t = 0; t < K; ++t) {
-            U[static_cast<size_t>(e + 3 * m) * K + t] = pw;
-            pw *= u;
+            leave[t] = pw;  // (-(1+h))^t
+            pw *= -(1.0 + h);
         }
     }
-    // gamma of both filters for the offsets i - c = -2m..2m, at G[(i - c + 2m)·K + r].
-    // gamma[r](d) = sum over t >= r of beta[t]·C(t,r)·(-d)^(t-r), evaluated by Horner's rule in -d.
-    double a0[K][K] = {}, a1[K][K] = {};
-    for (int r = 0; r < K; ++r)
-        for (int t = r; t < K; ++t) {
-            a0[r][t - r] = b0[t] * binom[t][r];
-            a1[r][t - r] = b1[t] * binom[t][r];
-        }
-    for (int off = 0; off < B; ++off) {
-        const double nd = -static_cast<double>(off - H) / m;  // -d
-        for (int r = 0; r < K; ++r) {
-            double g0 = 0.0, g1 = 0.0;
-            for (int j = K - 1 - r; j >= 0; --j) {
-                g0 = g0 * nd + a0[r][j];
-                g1 = g1 * nd + a1[r][j];
-            }
-            G0[static_cast<size_t>(off) * K + r] = g0;
-            G1[static_cast<size_t>(off) * K + r] = g1;
-        }
-    }
-    const double* Ub = U + static_cast<size_t>(3 * m) * K;  // Ub[e·K + t] for e = -3m..3m
-    // The normalisations are folded into the tables: a product per point instead of a division.
+    // The normalisations are folded into the coefficients: a product per point instead of a division.
     const double inv0 = 1.0 / scale0, inv1 = 1.0 / scale1;
-    for (size_t j = 0; j < nG; ++j) {
-        G0[j] *= inv0;
-        G1[j] *= inv1;
+    double b0[K] = {}, b1[K] = {};
+    for (int t = 0; t < K; ++t) {
+        b0[t] = (t < static_cast<int>(m_Beta[0].size()) ? m_Beta[0][t] : 0.0) * inv0;
+        b1[t] = (t < static_cast<int>(m_Beta[1].size()) ? m_Beta[1][t] : 0.0) * inv1;
     }
-    for (int start = first; start <= last; start += B) {
-        const long long c = static_cast<long long>(start) + H;
-        double W[K] = {};
-        for (long long q = static_cast<long long>(start) - m; q <= static_cast<long long>(start) + m; ++q) {
-            const double y = At(data, q, n);
-            const double* u = Ub + (q - c) * K;
-            for (int t = 0; t < K; ++t) W[t] += u[t] * y;
+    auto direct = [&](long long i, double* N) {
+        for (int t = 0; t < K; ++t) N[t] = 0.0;
+        for (int k = -m; k <= m; ++k) {
+            double pw = At(data, i + k, n);
+            const double u = k * h;
+            for (int t = 0; t < K; ++t) {
+                N[t] += pw;
+                pw *= u;
+            }
         }
-        const int end = last - start < B - 1 ? last : start + B - 1;
-        for (int i = start;; ++i) {
-            const size_t off = static_cast<size_t>(i - start) * K;
-            if (out0) {
-                double s = 0.0;
-                for (int t = 0; t < K; ++t) s += G0[off + t] * W[t];
-                out0[i] = s;
-            }
-            if (out1) {
-                double s = 0.0;
-                for (int t = 0; t < K; ++t) s += G1[off + t] * W[t];
-                out1[i] = s;
-            }
-            if (i == end) break;
-            const double yOut = At(data, static_cast<long long>(i) - m, n);
-            const double yIn = At(data, static_cast<long long>(i) + m + 1, n);
-            const double* uo = Ub + (static_cast<long long>(i) - m - c) * K;
-            const double* ui = Ub + (static_cast<long long>(i) + m + 1 - c) * K;
-            for (int t = 0; t < K; ++t) W[t] += ui[t] * yIn - uo[t] * yOut;
+    };
+    auto emit = [&](int i, const double* N) {
+        double s0 = 0.0, s1 = 0.0;
+        for (int t = 0; t < K; ++t) {
+            s0 += b0[t] * N[t];
+            s1 += b1[t] * N[t];
+        }
+        if (out0) out0[i] = s0;
+        if (out1) out1[i] = s1;
+    };
+    auto step = [&](long long i, double* N) {
+        const double yOut = At(data, i - m, n), yIn = At(data, i + m + 1, n);
+        double next[K];
+        for (int t = 0; t < K; ++t) {
+            double s = yIn - leave[t] * yOut;
+            for (int r = 0; r <= t; ++r) s += shift[t][r] * N[r];
+            next[t] = s;
+        }
+        for (int t = 0; t < K; ++t) N[t] = next[t];
+    };
+    for (int a = first; a <= last; a += 2 * B) {
+        const int lenA = last - a + 1 < B ? last - a + 1 : B;
+        const int b = a + B;
+        const int lenB = b > last ? 0 : (last - b + 1 < B ? last - b + 1 : B);
+        double Na[K], Nb[K];
+        direct(a, Na);
+        if (lenB > 0) direct(b, Nb);
+        int j = 0;
+        for (; j < lenB; ++j) {
+            emit(a + j, Na);
+            emit(b + j, Nb);
+            if (j + 1 < lenA) step(static_cast<long long>(a) + j, Na);
+            if (j + 1 < lenB) step(static_cast<long long>(b) + j, Nb);
+        }
+        for (; j < lenA; ++j) {
+            emit(a + j, Na);
+            if (j + 1 < lenA) step(static_cast<long long>(a) + j, Na);
         }
     }
 }

@@ -1,7 +1,7 @@
 // CSGWindowFilter: the Savitzky-Golay smoothing and first-derivative filters of one symmetric window (m points on
 // each side, polynomial order up to 6) applied along a whole column at a cost per point that does not grow with m.
 // Both filters are fixed combinations of the window's moments sum(u^t·y), u = offset/m, so the moments are carried
-// from point to point (one point enters, one leaves) and formed afresh every two window lengths to keep rounding
+// from point to point (one point enters, one leaves) and formed afresh every window length to keep rounding
 // from piling up. Reads the data like CSGFilter::Evaluate: data[1..n], positions outside clamped to 1 and n.
 // The feature-width detection runs these filters for every trial width, on windows of up to thousands of points.
 #pragma once
@@ -29,15 +29,13 @@ public:
     // For i = first..last: out0[i] = (smoothing filter at i) / scale0 and out1[i] = (first-derivative filter at
     // i) / scale1, both over data[1..n] with clamped positions; either output may be null. Points i outside
     // 1..n, a null data array or a filter without coefficients give 0.0 (as CSGFilter::Evaluate does).
-    // The tables of a pass (about 14m doubles) go into work when given, so that a caller running many passes
-    // reuses one allocation; otherwise into storage of the call's own.
     void Apply(const double* data, int n, int first, int last, double* out0, double scale0, double* out1,
-               double scale1, std::vector<double>* work = nullptr) const;
+               double scale1) const;
 
 private:
     template <int K>
     void Run(const double* data, int n, int first, int last, double* out0, double scale0, double* out1,
-             double scale1, std::vector<double>& work) const;
+             double scale1) const;
 
     int m_nHalf;
     int m_nOrder;

@@ -338,11 +338,11 @@ TEST(CalculationThread, SecondStartWhileRunningIsRefused) {
     HWND w = CreateNoticeWindow();
     std::mutex mu;
     std::condition_variable cv;
-    bool release = false, inside = false;
+    bool release = false, inside = false, block = true;
     Probe calc;
     calc.body = [&](Probe& p) {
         p.BeginProgress();
-        {
+        if (block) {
             std::unique_lock<std::mutex> lk(mu);
             inside = true;
             cv.notify_all();
@@ -369,7 +369,7 @@ TEST(CalculationThread, SecondStartWhileRunningIsRefused) {
     EXPECT_EQ(receiver.Take(), (std::vector<Notice>{{kBegin, 0, 0}, {kProgress, 0, 0}, {kProgress, 100, 100}, {kEnd, 0, 0}}));
 
     // Once the end notice is in, a new start is accepted at once.
-    calc.body = nullptr;
+    block = false;
     Receiver again(w);
     EXPECT_EQ(calc.StartCalculation(), 1);
     EXPECT_EQ(again.Take(), (std::vector<Notice>{{kBegin, 0, 0}, {kProgress, 0, 0}, {kProgress, 100, 100}, {kEnd, 0, 0}}));

@@ -1,5 +1,5 @@
-// Fuzz target: the archive loader of the stored background (CBackground::Serialize) on arbitrary bytes. Archive, file and memory
-// exceptions are the expected ways to fail.
+// Fuzz target: the archive loader of the stored background (CBackground::Serialize) on arbitrary bytes. Archive, file
+// and memory exceptions are the expected ways to fail.
 #include <exception>
 
 #include "fuzz_support.h"

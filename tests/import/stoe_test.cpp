@@ -129,7 +129,8 @@ TEST_F(Stoe, OldVersionsAreRepaired) {
     EXPECT_EQ(std::memcmp(h + 112, "comment\0\0\0\0", 11), 0);
     EXPECT_EQ(h[303], 0);
     EXPECT_EQ(header.RadiationCode(), 102);
-    EXPECT_EQ(range.Flags(), 1);  // bit 0 of the file header's flag word
+    EXPECT_EQ(header.Flags(), 1);  // only bit 0 is kept...
+    EXPECT_EQ(range.Flags(), 1);   // ...and copied
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(range.bytes), 16), std::string("abcdefghijLMNOP\0", 16));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(range.bytes + 16), 16), std::string("ABCDEFGHIJlmnop\0", 16));
 
@@ -137,6 +138,7 @@ TEST_F(Stoe, OldVersionsAreRepaired) {
     bytes[7] = '4';
     ASSERT_EQ(Range(Put(bytes), 1), 1);
     EXPECT_EQ(range.Flags(), 0x55);
+    EXPECT_EQ(header.Flags(), 7);
     EXPECT_EQ(range.bytes[15], 0);
     EXPECT_EQ(header.RadiationCode(), 102);
     // Version '5': nothing is touched.

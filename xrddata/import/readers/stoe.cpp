@@ -94,7 +94,10 @@ int CFileImporter::ReadStoeRange(const CString& fileName, int n, StoeFileHeader&
         binary::ReadZeroFilled(file, range.bytes, StoeRecordSize);
 
         if (version < '3') {
-            range.bytes[118] = static_cast<BYTE>(header.Flags() & 1);
+            // Only bit 0 of the flag word meant anything then; the range header had no copy of it.
+            header.bytes[472] &= 1;
+            header.bytes[473] = 0;
+            range.bytes[118] = header.bytes[472];
             range.bytes[119] = 0;
         }
         if (version < '5') {

@@ -1,0 +1,16 @@
+// Fuzz target: CFileImporter::ReadMdiFile on arbitrary bytes.
+#include "fuzz_support.h"
+#include "xrddata/import/importer.h"
+#include "xrddata/pattern/xrddata.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz_support::Setup();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    static CXRDData target;
+    static CFileImporter imp(&target);
+    imp.ReadMdiFile(fuzz_support::AsFile(data, size));
+    return 0;
+}

@@ -9,7 +9,6 @@
 
 using testing_support::ReadFile;
 using testing_support::RegistrySandbox;
-using testing_support::WriteFile;
 
 namespace {
 
@@ -36,26 +35,4 @@ TEST(ImporterRegistry, DefaultsWithoutStoreAndWrittenBackOnDestruction) {
                                  Section("DataFormat", "dword:00000000") +
                                  Section("PeakDataFormat", "dword:00000001");
     EXPECT_EQ(ReadFile(box.user), expected);
-}
-
-TEST(ImporterRegistry, StoredValuesAreReadAndKept) {
-    RegistrySandbox box;
-    WriteFile(box.user, "REGEDIT4\r\n\r\n" + Section("DataDirectory", "\"/data/xrd\"") +
-                            Section("DataFormat", "dword:00000005") + Section("PeakDataFormat", "dword:00000008"));
-    CXRDData pattern;
-    {
-        CFileImporter imp(&pattern);
-        EXPECT_EQ(imp.GetDataDirectory(), "/data/xrd");
-        EXPECT_EQ(imp.GetDataFormat(), 5);
-        EXPECT_EQ(imp.GetPeakDataFormat(), 8);
-    }
-    CFileImporter again(nullptr);
-    EXPECT_EQ(again.GetDataDirectory(), "/data/xrd");
-    EXPECT_EQ(again.GetDataFormat(), 5);
-    EXPECT_EQ(again.GetPeakDataFormat(), 8);
-}
-
-TEST(ImporterRegistry, BrukerMagics) {
-    EXPECT_STREQ(DiffracPlusKey, "RAW1.01");
-    EXPECT_STREQ(DiffracAtKey, "RAW2");
 }

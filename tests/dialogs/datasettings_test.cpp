@@ -346,7 +346,7 @@ TEST(DataSettingsDialog, SettingsButtonsStoreAndRestoreDefaultsAndFactoryValues)
 
 TEST(DataSettingsDialog, HelpButtonAndContextHelpMap) {
     ScriptedDialogUi ui;
-    SetHelpFilePath("/opt/help");
+    SetHelpFilePath("/opt/help/xrddata.chm");
     CDataSettingsDialog dlg;
     dlg.m_dEsds = 1.0;
     ui.helpShown = FALSE;
@@ -355,9 +355,15 @@ TEST(DataSettingsDialog, HelpButtonAndContextHelpMap) {
         EXPECT_FALSE(d.IsEnded());
     };
     dlg.DoModal();
-    EXPECT_EQ(ui.helpPages, std::vector<std::string>({"/opt/help/Htm/datasettings.htm"}));
+    EXPECT_EQ(ui.helpPages, std::vector<std::string>({"/opt/help/xrddata/Htm/datasettings.htm"}));
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Unable to display the help page /opt/help/Htm/datasettings.htm.");
+    EXPECT_EQ(ui.messages[0].text, "Unable to display the help page /opt/help/xrddata/Htm/datasettings.htm.");
+    SetHelpFilePath("/opt/help.d/pages");  // no extension: the folder itself
+    ui.helpShown = TRUE;
+    CDataSettingsDialog other;
+    other.m_dEsds = 1.0;
+    other.DoModal();
+    EXPECT_EQ(ui.helpPages.back(), "/opt/help.d/pages/Htm/datasettings.htm");
     SetHelpFilePath("");
 
     const int ids[] = {1153, 1138, 1075, 1089, 1142, 1005, 1109, 1114, 1115,

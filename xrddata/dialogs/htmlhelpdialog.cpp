@@ -33,10 +33,16 @@ void CHtmlHelpDialog::DoDataExchange(CDataExchange* pDX) { CDialog::DoDataExchan
 
 void CHtmlHelpDialog::OnHelpButton() { ShowDlgHelp(m_strHelpPage); }
 
+// The help file of a desktop is a compiled help file ("/usr/share/xrddata/xrddata.chm"); its pages are read from
+// the folder of the same name without the extension ("/usr/share/xrddata/xrddata/Htm/datasettings.htm"), where the
+// help is unpacked. A path without an extension is that folder itself.
 CString CHtmlHelpDialog::GetHelpPagePath(const CString& page) const {
-    if (m_strHelpFile.empty()) return page;
-    if (!page.empty() && page[0] == '/') return page;
-    return m_strHelpFile.back() == '/' ? m_strHelpFile + page : m_strHelpFile + "/" + page;
+    if (m_strHelpFile.empty() || (!page.empty() && page[0] == '/')) return page;
+    CString folder = m_strHelpFile;
+    size_t slash = folder.rfind('/');
+    size_t dot = folder.rfind('.');
+    if (dot != CString::npos && (slash == CString::npos || dot > slash + 1)) folder.erase(dot);
+    return folder.back() == '/' ? folder + page : folder + "/" + page;
 }
 
 void CHtmlHelpDialog::DoHelp(CString page) {

@@ -11,8 +11,8 @@ class XRDDATA_API CHtmlHelpDialog : public CDialog {
     DECLARE_DYNAMIC(CHtmlHelpDialog)
 public:
     // nIDTemplate: the template in the library's resources. nHelpType and nPopupType are kept (the dialogs pass 1
-    // and 2: pages in the browser, pop-ups as plain text). helpFile: the folder of the help pages; helpPage: the
-    // page of this dialog below it; popupFile: the pop-up text file below it. helpMap: mapLength 32-bit values in
+    // and 2: pages in the browser, pop-ups as plain text). helpFile: the help file (see GetHelpPagePath); helpPage:
+    // the page of this dialog in it; popupFile: the pop-up text file in it. helpMap: mapLength 32-bit values in
     // pairs (control id, help id) ending with (0, 0); copied, may be null.
     CHtmlHelpDialog(UINT nIDTemplate, CWnd* pParent, int nHelpType, int nPopupType, const char* helpFile,
                     const char* helpPage, const char* popupFile, DWORD* helpMap, DWORD mapLength);
@@ -30,7 +30,7 @@ public:
 
     // The help id of a control, 0 when the map has none.
     DWORD GetHelpID(int nID) const;
-    // The full path of a page below the help folder.
+    // The full path of a page: below the help file's folder (the help file's path without its extension).
     CString GetHelpPagePath(const CString& page) const;
     const CString& GetHelpPage() const { return m_strHelpPage; }
     const CString& GetPopupFile() const { return m_strPopupFile; }

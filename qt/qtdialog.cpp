@@ -83,6 +83,7 @@ private:
 }  // namespace
 
 int RunModelDialog(CDialog& dlg) {
+    if (!qApp) return IDCANCEL;  // no QApplication: nothing can be shown
     dlg.Open();
     if (dlg.IsEnded()) return dlg.GetResult();
     ModelDialog qd(dlg, QApplication::activeModalWidget() ? QApplication::activeModalWidget()

@@ -98,6 +98,10 @@ private:
 }  // namespace
 
 int RunFileDialog(CFileDialog& dlg) {
+    if (!qApp) {  // no QApplication: nothing can be shown
+        SetCommDlgExtendedError(CDERR_DIALOGFAILURE);
+        return IDCANCEL;
+    }
     dlg.Open();
     ModelFileDialog fd(dlg, QApplication::activeModalWidget() ? QApplication::activeModalWidget()
                                                               : QApplication::activeWindow());

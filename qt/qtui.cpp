@@ -20,12 +20,15 @@ using xrddata_qt::ToQt;
 CQtUserInterface::CQtUserInterface() = default;
 
 CQtUserInterface::~CQtUserInterface() {
-    while (m_nWaitDepth > 0) EndWaitCursor();
+    if (qApp)
+        while (m_nWaitDepth > 0) EndWaitCursor();
+    m_nWaitDepth = 0;
 }
 
 CString CQtUserInterface::ObjectName(int nID) { return nID < 0 ? CString("ctl-1") : Format("ctl%d", nID); }
 
 int CQtUserInterface::MessageBox(const CString& text, UINT type) {
+    if (!qApp) return CUserInterface::MessageBox(text, type);
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (type & MB_ICONMASK) {
         case MB_ICONSTOP: icon = QMessageBox::Critical; break;
@@ -61,12 +64,13 @@ int CQtUserInterface::MessageBox(const CString& text, UINT type) {
 }
 
 void CQtUserInterface::BeginWaitCursor() {
+    if (!qApp) return;
     ++m_nWaitDepth;
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 void CQtUserInterface::EndWaitCursor() {
-    if (m_nWaitDepth <= 0) return;
+    if (m_nWaitDepth <= 0 || !qApp) return;
     --m_nWaitDepth;
     QApplication::restoreOverrideCursor();
 }

@@ -70,14 +70,7 @@ void CFileDialog::Open() {
     if (m_bOpen) return;
     m_controls.clear();
     if (m_ofn.Flags & OFN_ENABLETEMPLATE) {
-        for (const DialogItemTemplate& item : m_template.items) {
-            if (item.kind == CDialogControl::ComboBox)
-                m_controls.push_back(
-                    std::make_unique<CComboBox>(item.id, item.x, item.y, item.cx, item.cy, item.style));
-            else
-                m_controls.push_back(std::make_unique<CDialogControl>(item.kind, item.id, item.text, item.x, item.y,
-                                                                      item.cx, item.cy, item.style));
-        }
+        for (const DialogItemTemplate& item : m_template.items) m_controls.push_back(CreateDialogControl(item));
     }
     m_bOpen = true;
     OnInitDialog();

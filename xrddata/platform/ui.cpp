@@ -23,6 +23,8 @@ int CUserInterface::MessageBox(const CString& text, UINT type) {
 void CUserInterface::BeginWaitCursor() {}
 void CUserInterface::EndWaitCursor() {}
 int CUserInterface::DoFileDialog(CFileDialog&) { return IDCANCEL; }
+int CUserInterface::DoModalDialog(CDialog&) { return IDCANCEL; }
+BOOL CUserInterface::ShowHelpPage(const CString&) { return FALSE; }
 
 namespace {
 CUserInterface g_defaultUi;

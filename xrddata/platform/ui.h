@@ -1,5 +1,5 @@
 // The one channel through which the library talks to the person at the screen: message boxes, the wait cursor and
-// modal dialogs (the file dialog; later the settings dialogs). A process has one current user-interface object;
+// modal dialogs (the file dialog and the dialogs of dialog.h) and help pages. A process has one current user-interface object;
 // the default writes messages to stderr, tests install a recording one, a desktop host installs a toolkit rendering.
 #pragma once
 
@@ -25,6 +25,7 @@ enum : UINT {
 // Dialog and message box results.
 enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
 
+class CDialog;
 class CFileDialog;
 
 class XRDDATA_API CUserInterface {
@@ -37,6 +38,11 @@ public:
     // Runs a file dialog modally (see filedialog.h): opens it, lets the user choose, and returns IDOK after a
     // successful dlg.Choose(path), else IDCANCEL. The default has no screen and cancels: no file is chosen.
     virtual int DoFileDialog(CFileDialog& dlg);
+    // Runs a dialog modally (see dialog.h): opens it (dlg.Open()), passes the user's edits and clicks to it until
+    // it ends (dlg.IsEnded()), and returns its result. The default has no screen and cancels: nothing changes.
+    virtual int DoModalDialog(CDialog& dlg);
+    // Shows a help page (the path of a local file); FALSE when it cannot be shown. The default has no screen.
+    virtual BOOL ShowHelpPage(const CString& path);
 };
 
 // The current user-interface object (never null: the default one when none was installed).

@@ -44,7 +44,8 @@ void CGraphData::LoadCurrentVersion(CArchive& ar) {
     m_bCustomErrors = flag;
     // The record does not tie the column sizes together, and a record cut short leaves the columns read so far.
     // Columns of different sizes would let every indexed access run past the shorter one, so such a set is
-    // emptied; a complete record with disagreeing columns is refused.
+    // emptied (the points only: a derived class's header stays); a complete record with disagreeing columns is
+    // refused.
     auto agree = [this] {
         int n = m_X.GetSize();
         return m_Y.GetSize() == n && (!m_bCustomErrors || m_YError.GetSize() == n);
@@ -54,11 +55,11 @@ void CGraphData::LoadCurrentVersion(CArchive& ar) {
         m_Y.Serialize(ar);
         if (m_bCustomErrors) m_YError.Serialize(ar);
     } catch (...) {
-        if (!agree()) RemoveAll();
+        if (!agree()) CGraphData::RemoveAll();
         throw;
     }
     if (!agree()) {
-        RemoveAll();
+        CGraphData::RemoveAll();
         throw CArchiveException(CArchiveException::genericException);
     }
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/scan.h"
 #include "xrddata/platform/registry.h"
 #include "xrddata/platform/strutil.h"
 
@@ -148,7 +149,7 @@ CString CXRDData::GetProfileString(HKEY hKey, const char* name, const char* sDef
 // The default goes through the same text form as a stored value; text that is not a number reads as 0.0.
 double CXRDData::GetProfileReal(HKEY hKey, const char* name, double dDefault) {
     CString text = GetProfileString(hKey, name, Format("%g", dDefault).c_str());
-    return std::atof(text.c_str());
+    return CAtof(text.c_str());
 }
 
 int CXRDData::WriteProfileInt(HKEY hKey, const char* name, int value) {

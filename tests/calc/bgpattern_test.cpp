@@ -9,7 +9,6 @@
 #include "support/registry_sandbox.h"
 #include "xrddata/calc/backgroundcalc.h"
 #include "xrddata/pattern/xrddata.h"
-#include "xrddata/platform/memfile.h"
 #include "xrddata/platform/window.h"
 
 namespace {
@@ -83,19 +82,6 @@ TEST(PatternBackground, StoreTakesTheKnotsAndSavesTheOriginal) {
         EXPECT_NEAR(d.m_Background.GetAt(CGraphData::Y, i), calc.SplineInterpolate(xi), 1e-9) << xi;
     }
     EXPECT_FALSE(d.IsCustomErrors());  // the pattern's own points and mode are untouched
-
-    // The stored background reloads to the same curve from its knots alone.
-    CMemFile f;
-    {
-        CArchive ar(&f, CArchive::store);
-        d.m_Background.Serialize(ar);
-        ar.Close();
-    }
-    CMemFile in(f.Data().data(), f.Data().size());
-    CArchive ar(&in, CArchive::load);
-    CBackground loaded;
-    loaded.Serialize(ar);
-    EXPECT_EQ(Column(loaded, CGraphData::Y), Column(d.m_Background, CGraphData::Y));
 
     // On a pattern already K-alpha2 stripped the original (saved before stripping) stays; only bit 4 is added.
     CXRDData stripped = Pattern(22);

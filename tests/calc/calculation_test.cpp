@@ -10,6 +10,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <functional>
+#include <future>
 #include <limits>
 #include <mutex>
 #include <stdexcept>
@@ -401,5 +402,27 @@ TEST(CalculationThread, NoWorkerMeansFailureAndIdle) {
     Receiver receiver(w);
     EXPECT_EQ(calc.StartCalculation(), 1);
     EXPECT_EQ(receiver.Take().back(), (Notice{kEnd, 0, 0}));
+    DestroyWindow(w);
+}
+
+TEST(CalculationThread, HostMayDestroyTheCalculationOnTheEndNotice) {
+    // A host whose notice handler deletes the calculation as soon as the end notice arrives (on the worker's
+    // thread, while EndProgress is still on the stack): the worker must not touch the object after posting it.
+    HWND w = CreateNoticeWindow();
+    auto* calc = new CXRDCalculation;
+    std::promise<std::vector<UINT>> done;
+    std::vector<UINT> seen;
+    SetNoticeHandler(w, [&](const MSG& m) {
+        seen.push_back(m.message);
+        if (m.message == kEnd) {
+            delete calc;
+            done.set_value(seen);
+        }
+    });
+    calc->SetThreadInfo(nullptr, w, kBegin, kProgress, kEnd);
+    EXPECT_EQ(calc->StartCalculation(), 1);
+    std::future<std::vector<UINT>> result = done.get_future();
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    EXPECT_EQ(result.get(), (std::vector<UINT>{kBegin, kProgress, kProgress, kEnd}));
     DestroyWindow(w);
 }

@@ -1,0 +1,163 @@
+// Two-column text, Cranfield and Diffraction Technology CPI files.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+
+#include "import/import_support.h"
+#include "xrddata/platform/filetime.h"
+#include "xrddata/platform/ui.h"
+
+using import_testing::Column;
+using import_testing::CpiFile;
+using import_testing::CranfieldFile;
+using import_testing::ImportSandbox;
+
+TEST(TextReader, PointsErrorsNameAndDate) {
+    ImportSandbox box;
+    CXRDData d;
+    CFileImporter imp(&d);
+    // Unsorted points, one line with its own error, a zero intensity, a final line without a line end.
+    std::string path = box.Write("scan one  ", "12.5 16\n10.0 0\r\n11.0\t9 0.5\n13 4");
+    ASSERT_EQ(imp.IsTextFile(path), 1);
+    ASSERT_EQ(imp.ReadTextFile(path), 1);
+    EXPECT_EQ(Column(d, CGraphData::X), (std::vector<double>{10.0, 11.0, 12.5}));
+    EXPECT_EQ(Column(d, CGraphData::Y), (std::vector<double>{0.0, 9.0, 16.0}));
+    EXPECT_EQ(Column(d, CGraphData::YError), (std::vector<double>{DBL_MIN, 0.5, 4.0}));
+    EXPECT_TRUE(d.IsCustomErrors());
+    EXPECT_EQ(d.m_strSampleName, "scan one");
+    COleDateTime modified;
+    ASSERT_TRUE(GetFileModifiedTime(path.c_str(), modified));
+    EXPECT_EQ(d.m_CollectionDate, modified);
+    EXPECT_TRUE(box.ui.messages.empty());
+
+    // Two numbers on every line: counting statistics.
+    std::string two = box.Write("two.xy", "1 4\n2 9\n");
+    ASSERT_EQ(imp.ReadTextFile(two), 1);
+    EXPECT_FALSE(d.IsCustomErrors());
+    EXPECT_EQ(Column(d, CGraphData::YError), (std::vector<double>{2.0, 3.0}));
+}
+
+TEST(TextReader, RefusalsAndBadLines) {
+    ImportSandbox box;
+    CXRDData d;
+    CFileImporter imp(&d);
+    std::string lone = box.Write("lone.xy", "1.78897\n10 20\n");
+    EXPECT_EQ(imp.IsTextFile(lone), 0);
+    EXPECT_EQ(imp.ReadTextFile(lone), 0);
+    std::string word = box.Write("word.xy", "10 20\n11 abc\n");
+    EXPECT_EQ(imp.IsTextFile(word), 1);
+    EXPECT_EQ(imp.ReadTextFile(word), 0);
+    std::string blank = box.Write("blank.xy", "10 20\n\n11 30\n");
+    EXPECT_EQ(imp.ReadTextFile(blank), 0);
+    ASSERT_EQ(box.ui.messages.size(), 3u);
+    EXPECT_EQ(box.ui.messages[0].text, lone + " is not a valid text file");
+    EXPECT_EQ(box.ui.messages[0].type, MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(box.ui.messages[1].text, "Bad x,y (error) values");
+    EXPECT_EQ(box.ui.messages[1].type, MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(box.ui.messages[2].text, "Bad x,y (error) values");
+
+    // A first line that is the only one and has no line end: recognised, but no data line.
+    std::string one = box.Write("one.xy", "1 2");
+    EXPECT_EQ(imp.ReadTextFile(one), 1);
+    EXPECT_EQ(d.GetSize(), 0);
+
+    CFileImporter noTarget(nullptr);
+    EXPECT_EQ(noTarget.ReadTextFile(box.Write("ok.xy", "1 2\n")), 0);
+    EXPECT_EQ(box.ui.messages.size(), 3u);
+}
+
+TEST(CranfieldReader, RecognitionRules) {
+    ImportSandbox box;
+    CFileImporter imp(nullptr);
+    auto is = [&](const std::string& bytes) { return imp.IsCranfieldFile(box.Write("c.cr", bytes)); };
+    EXPECT_EQ(is(CranfieldFile("5\n6\n")), 1);
+    EXPECT_EQ(is(CranfieldFile("")), 1);              // no fifth line: the reader finds no data
+    EXPECT_EQ(is(CranfieldFile("5 counts\n")), 0);    // a number followed by a word
+    EXPECT_EQ(is(CranfieldFile("5 6\n")), 0);
+    EXPECT_EQ(is(CranfieldFile("\n")), 0);            // an empty fifth line is no number
+    EXPECT_EQ(is(CranfieldFile("5\n", "0")), 0);      // no points
+    EXPECT_EQ(is(CranfieldFile("5\n", "x")), 0);
+    EXPECT_EQ(is(CranfieldFile("5\n", "3", "-1")), 0);  // negative start
+    EXPECT_EQ(is(CranfieldFile("5\n", "3", "0")), 1);
+    EXPECT_EQ(is(CranfieldFile("5\n", "3", "10", "0")), 0);
+    EXPECT_EQ(is("title\n3\n10\n"), 0);               // ends before the step
+    EXPECT_EQ(is("title\n3\n10\n0.02"), 1);           // a step line without line end still counts
+    EXPECT_TRUE(box.ui.messages.empty());
+}
+
+TEST(CranfieldReader, SkipsWordsWithoutAdvancingTheAngle) {
+    ImportSandbox box;
+    CXRDData d;
+    CFileImporter imp(&d);
+    std::string path = box.Write("c.cr", CranfieldFile("5\nx\n7\n9"));
+    ASSERT_EQ(imp.ReadCranfieldFile(path), 1);
+    EXPECT_EQ(Column(d, CGraphData::X), (std::vector<double>{10.0, 10.02}));
+    EXPECT_EQ(Column(d, CGraphData::Y), (std::vector<double>{5.0, 7.0}));
+    EXPECT_FALSE(d.IsCustomErrors());
+    EXPECT_EQ(d.m_strSampleName, "Cranfield title");
+    EXPECT_TRUE(box.ui.messages.empty());
+
+    std::string empty = box.Write("e.cr", CranfieldFile(""));
+    EXPECT_EQ(imp.ReadCranfieldFile(empty), 0);
+    std::string bad = box.Write("b.cr", CranfieldFile("5 counts\n"));
+    EXPECT_EQ(imp.ReadCranfieldFile(bad), 0);
+    ASSERT_EQ(box.ui.messages.size(), 2u);
+    EXPECT_EQ(box.ui.messages[0].text, "File appears to contain no data");
+    EXPECT_EQ(box.ui.messages[0].type, MB_OK);
+    EXPECT_EQ(box.ui.messages[1].text, bad + " is not a valid Cranfield file");
+    EXPECT_EQ(box.ui.messages[1].type, MB_ICONEXCLAMATION | MB_OK);
+}
+
+TEST(CpiReader, RecognitionRules) {
+    ImportSandbox box;
+    CFileImporter imp(nullptr);
+    auto is = [&](const std::string& bytes) { return imp.IsCpiFile(box.Write("f.cpi", bytes)); };
+    EXPECT_EQ(is(CpiFile("1\n")), 1);
+    EXPECT_EQ(is(CpiFile("", "scandata")), 1);
+    EXPECT_EQ(is(CpiFile("", "ScanData and more")), 1);
+    EXPECT_EQ(is(CpiFile("", "SCAN")), 0);
+    EXPECT_EQ(is(CpiFile("", "SCANDATA", "Cu", "0")), 0);           // no wavelength
+    EXPECT_EQ(is(CpiFile("", "SCANDATA", "Cu", "1.5", "10", "10")), 0);  // end not above start
+    EXPECT_EQ(is(CpiFile("", "SCANDATA", "Cu", "1.5", "10", "20", "0")), 0);
+    EXPECT_EQ(is("Title\n10\n20\n0.02\nCu\n1.54\n"), 0);  // header cut short
+    EXPECT_TRUE(box.ui.messages.empty());
+}
+
+TEST(CpiReader, HeaderRadiationAndPoints) {
+    ImportSandbox box;
+    CXRDData d;
+    CFileImporter imp(&d);
+    ASSERT_EQ(imp.ReadCpiFile(box.Write("a.cpi", CpiFile("100\n0\n-4\n25\n"))), 1);
+    EXPECT_EQ(d.m_strSampleName, "My sample");
+    EXPECT_EQ(d.m_strSampleInfo, "Title line");
+    EXPECT_EQ(d.m_CollectionDate, COleDateTime(2004, 3, 25, 14, 22, 5));
+    EXPECT_EQ(d.m_Radiation.GetTargetName(), "Cu");
+    // The angle advances by repeated addition of the step.
+    EXPECT_EQ(Column(d, CGraphData::X), (std::vector<double>{10.0, 10.0 + 0.02, 10.0 + 0.02 + 0.02,
+                                                             10.0 + 0.02 + 0.02 + 0.02}));
+    EXPECT_EQ(Column(d, CGraphData::Y), (std::vector<double>{100, 0, -4, 25}));
+    EXPECT_FALSE(d.IsCustomErrors());
+
+    // An unknown anode with the wavelength of a known one selects that one; an unknown wavelength stays free.
+    ASSERT_EQ(imp.ReadCpiFile(box.Write("b.cpi", CpiFile("", "SCANDATA", "Unobtainium", "1.78897"))), 1);
+    EXPECT_EQ(d.m_Radiation.GetTargetName(), "Co");
+    ASSERT_EQ(imp.ReadCpiFile(box.Write("c.cpi", CpiFile("", "SCANDATA", "Unobtainium", "1.2345"))), 1);
+    EXPECT_EQ(d.m_Radiation.GetTargetName(), "");
+    EXPECT_EQ(d.m_Radiation.GetLambda(), 1.2345);
+    EXPECT_EQ(d.GetSize(), 0);
+    EXPECT_TRUE(box.ui.messages.empty());
+
+    // A bad date is kept invalid; a data line that is not a number ends the read.
+    std::string bad = CpiFile("5\nabc\n");
+    bad.replace(bad.find("03/25/2004 14:22:05"), 19, "yesterday");
+    EXPECT_EQ(imp.ReadCpiFile(box.Write("d.cpi", bad)), 0);
+    EXPECT_EQ(d.m_CollectionDate.GetStatus(), COleDateTime::invalid);
+    std::string notCpi = box.Write("e.cpi", CpiFile("", "SCAN"));
+    EXPECT_EQ(imp.ReadCpiFile(notCpi), 0);
+    ASSERT_EQ(box.ui.messages.size(), 2u);
+    EXPECT_EQ(box.ui.messages[0].text, "Missing y value");
+    EXPECT_EQ(box.ui.messages[0].type, MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(box.ui.messages[1].text, notCpi + " is not a valid Diffraction Technology file");
+    EXPECT_EQ(box.ui.messages[1].type, MB_ICONEXCLAMATION | MB_OK);
+}

@@ -1,0 +1,134 @@
+// The import driver: remembered choices under HKEY_CURRENT_USER\Software\Tarvenic\File Reader, the choice between
+// plug-in and built-in readers, content detection in a fixed order, and the import file dialog.
+#include "xrddata/import/importer.h"
+
+#include "xrddata/import/importdialog.h"
+#include "xrddata/import/plugincount.h"
+#include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/registry.h"
+#include "xrddata/platform/ui.h"
+
+const char* const DiffracPlusKey = "RAW1.01";
+const char* const DiffracAtKey = "RAW2";
+
+namespace {
+
+constexpr REGSAM kKeyAccess = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;
+
+// Opens (creating where missing) Software\Tarvenic\File Reader of the current user, one level at a time; null
+// when any level fails. The caller closes the key.
+HKEY OpenFileReaderKey() {
+    HKEY hSoftware = nullptr, hCompany = nullptr, hReader = nullptr;
+    DWORD disposition;
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, "Software", 0, nullptr, REG_OPTION_NON_VOLATILE, kKeyAccess, nullptr,
+                       &hSoftware, &disposition) == ERROR_SUCCESS &&
+        RegCreateKeyEx(hSoftware, "Tarvenic", 0, nullptr, REG_OPTION_NON_VOLATILE, kKeyAccess, nullptr, &hCompany,
+                       &disposition) == ERROR_SUCCESS) {
+        if (RegCreateKeyEx(hCompany, "File Reader", 0, nullptr, REG_OPTION_NON_VOLATILE, kKeyAccess, nullptr,
+                           &hReader, &disposition) != ERROR_SUCCESS)
+            hReader = nullptr;
+    }
+    if (hSoftware) RegCloseKey(hSoftware);
+    if (hCompany) RegCloseKey(hCompany);
+    return hReader;
+}
+
+}  // namespace
+
+CFileImporter::CFileImporter(CXRDData* target)
+    : m_pTarget(target), m_nDataFormat(FormatAuto), m_nPeakDataFormat(FormatText) {
+    CRegistryReadScope scope;
+    HKEY hKey = OpenFileReaderKey();
+    if (!hKey) return;
+    m_strDataDirectory = CXRDData::GetProfileString(hKey, "DataDirectory", "");
+    m_nDataFormat = static_cast<int>(CXRDData::GetProfileInt(hKey, "DataFormat", FormatAuto));
+    m_nPeakDataFormat = static_cast<int>(CXRDData::GetProfileInt(hKey, "PeakDataFormat", FormatText));
+    RegCloseKey(hKey);
+}
+
+// The remembered values are written back whatever became of the import.
+CFileImporter::~CFileImporter() {
+    HKEY hKey = OpenFileReaderKey();
+    if (!hKey) return;
+    CXRDData::WriteProfileString(hKey, "DataDirectory", m_strDataDirectory.c_str());
+    CXRDData::WriteProfileInt(hKey, "DataFormat", m_nDataFormat);
+    CXRDData::WriteProfileInt(hKey, "PeakDataFormat", m_nPeakDataFormat);
+    RegCloseKey(hKey);
+}
+
+int CFileImporter::ReadDataFile(CString fileName, int format, int bPeaks) {
+    m_strFileName.clear();
+
+    // Registered plug-in formats take the whole read, dialog included.
+    if (CountPluginFormats() >= 1) {
+        int ok = ReadPluginFile(fileName, &bPeaks, format, m_pTarget);
+        if (ok) m_strFileName = fileName;
+        return ok;
+    }
+
+    if (!m_pTarget) return 0;
+    if (fileName.empty()) RunImportDialog(fileName, format, bPeaks);
+    if (fileName.empty()) return 0;
+
+    int ok;
+    switch (format) {
+        case FormatAuto: ok = ReadDataFile(fileName, DetectFormat(fileName), 0); break;
+        case FormatText: ok = ReadTextFile(fileName); break;
+        case FormatStoe: ok = ReadStoeFile(fileName); break;
+        case FormatDiffracPlus: ok = ReadDiffracPlusFile(fileName); break;
+        case FormatDiffracAt: ok = ReadDiffracAtFile(fileName); break;
+        case FormatUdf: ok = ReadUdfFile(fileName); break;
+        case FormatCpi: ok = ReadCpiFile(fileName); break;
+        case FormatMdi: ok = ReadMdiFile(fileName); break;
+        case FormatCranfield: ok = ReadCranfieldFile(fileName); break;
+        default:
+            AfxMessageBox("Cannot determine file format", MB_ICONEXCLAMATION | MB_OK);
+            return 0;
+    }
+    if (ok) m_strFileName = fileName;
+    return ok;
+}
+
+// The binary formats with their magics first, then the keyed and headed text formats, plain text last: a later
+// test would accept many files of an earlier format.
+int CFileImporter::DetectFormat(const CString& fileName) {
+    if (IsDiffracPlusFile(fileName)) return FormatDiffracPlus;
+    if (IsStoeFile(fileName)) return FormatStoe;
+    if (IsDiffracAtFile(fileName)) return FormatDiffracAt;
+    if (IsUdfFile(fileName)) return FormatUdf;
+    if (IsCpiFile(fileName)) return FormatCpi;
+    if (IsMdiFile(fileName)) return FormatMdi;
+    if (IsCranfieldFile(fileName)) return FormatCranfield;
+    if (IsTextFile(fileName)) return FormatText;
+    return FormatUnknown;
+}
+
+int CFileImporter::RunImportDialog(CString& fileName, int& format, int bPeaks) {
+    CImportFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                          "All Files (*.*)|*.*|Raw Files (*.raw)|*.raw|Udf Files (*.udf)|*.udf|Udx Files "
+                          "(*.udx)|*.udx|Cpi Files (*.cpi)|*.cpi|Mdi Files (*.mdi)|*.mdi|Data Files (*.dat)|*.dat|"
+                          "Text Files (*.txt)|*.txt||",
+                          nullptr, nullptr);
+    dlg.m_ofn.lpstrTitle = bPeaks ? "Import Peak Data" : "Import Raw Data";
+    dlg.SetTemplate(CImportFileDialog::IDD, CImportFileDialog::FormatTemplate());
+    if (!m_strDataDirectory.empty()) dlg.m_ofn.lpstrInitialDir = m_strDataDirectory;
+    dlg.m_nFormat = format == UseLastFormat ? (bPeaks ? m_nPeakDataFormat : m_nDataFormat) : format;
+    dlg.m_bPeaks = bPeaks;
+
+    const int result = dlg.DoModal();
+    CommDlgExtendedError();  // a dialog that could not be shown ends like a cancel
+    const CString path = dlg.GetPathName();
+    if (result != IDOK || path.empty()) return 0;
+
+    fileName = path;
+    format = dlg.m_nFormat == FormatAuto ? DetectFormat(path) : dlg.m_nFormat;
+    // The choice is remembered as made: "Auto" stays 0 whatever was detected.
+    if (bPeaks)
+        m_nPeakDataFormat = dlg.m_nFormat;
+    else
+        m_nDataFormat = dlg.m_nFormat;
+    // The folder: the path up to its last separator, unless that separator is the first character.
+    const size_t slash = path.find_last_of('/');
+    m_strDataDirectory = slash == CString::npos || slash == 0 ? path : path.substr(0, slash);
+    return 1;
+}

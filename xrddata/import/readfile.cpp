@@ -1,0 +1,60 @@
+// The pattern's two entries to file import. The read goes into a temporary pattern, so a read that fails or is
+// cancelled leaves this pattern as it was; only a successful read is assigned to it.
+#include "xrddata/import/importer.h"
+#include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/exceptions.h"
+#include "xrddata/platform/ui.h"
+
+#include <exception>
+
+int CXRDData::DoReadFile(const char* fileName, int format) {
+    int ok;
+    CString name;
+    {
+        CXRDData read(0);
+        CFileImporter importer(&read);
+        ok = importer.ReadDataFile(fileName ? fileName : "", format, 0);
+        if (ok) {
+            *this = read;
+            name = importer.GetFileName();
+        }
+    }  // the importer writes the remembered choices back here
+    if (!ok) return 0;
+    m_strFileName = name;
+    m_bPeakData = 0;
+    // The points are in; a numerical failure while deriving errors or the width is shown, not passed to the host.
+    try {
+        GenerateErrors();
+        const double width = DetectFeatureWidth(5.0, 0);
+        m_dDetectedWidth = width;
+        if (m_bAutoWidth) m_dFixedWidth = width;
+        if (m_nWidthType == 0) {
+            m_dU = 0.0;
+            m_dV = 0.0;
+            m_dW = m_dFixedWidth * m_dFixedWidth;
+        }
+    } catch (const char* message) {
+        AfxMessageBox(message, MB_ICONEXCLAMATION | MB_OK);
+    } catch (const std::exception& e) {
+        ReportException(e);
+    }
+    return 1;
+}
+
+int CXRDData::DoReadPeakFile(const char* fileName, int format) {
+    int ok;
+    CString name;
+    {
+        CXRDData read(0);
+        CFileImporter importer(&read);
+        ok = importer.ReadDataFile(fileName ? fileName : "", format, 1);
+        if (ok) {
+            *this = read;
+            name = importer.GetFileName();
+        }
+    }
+    if (!ok) return 0;
+    m_strFileName = name;
+    m_bPeakData = 1;
+    return 1;
+}

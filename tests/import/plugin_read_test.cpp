@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "plugin_support.h"
+#include "xrddata/import/plugincount.h"
 #include "support/filedialog_ui.h"
 #include "xrddata/pattern/xrddata.h"
 

@@ -74,7 +74,3 @@ protected:
 // HKEY_CURRENT_USER).
 XRDDATA_API extern const char* const PluginFormatsKey;   // "SOFTWARE\Tarvenic\ZIDEzerEzizir\Formats"
 XRDDATA_API extern const char* const PluginSettingsKey;  // "SOFTWARE\Tarvenic\ZIDEzerEzizir\Settings"
-
-// The import driver's plug-in branch: a reader object of its own reads the file into pPattern (see
-// CZIDEzerEzizir::ReadPluginFile).
-XRDDATA_API int ReadPluginFile(CString& fileName, const int* pPeaks, int nFormatCode, CXRDData* pPattern);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "xrddata/import/plugin.h"
-#include "xrddata/platform/filedialog.h"
+#include "xrddata/import/importdialog.h"
 #include "xrddata/platform/modulestate.h"
 #include "xrddata/platform/registry.h"
 
@@ -50,12 +50,17 @@ int CZIDEzerEzizir::BrowseForFile(int bPeaks, const std::vector<CString>& descri
         RegCloseKey(hSettings);
     }
 
-    CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter.c_str(), nullptr);
+    CImportFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter.c_str(), nullptr,
+                          &descriptions);
     dlg.m_ofn.lpstrTitle = bPeaks ? "Import Peak Data" : "Import Raw Data";
+    dlg.SetTemplate(CImportFileDialog::IDD, CImportFileDialog::FormatTemplate());
+    dlg.m_bPeaks = bPeaks;
     if (!directory.empty()) dlg.m_ofn.lpstrInitialDir = directory;
-    (void)descriptions;
+    dlg.m_strLastFormat = lastFormat;
+    dlg.m_nFormat = index;
     if (dlg.DoModal() != IDOK) return 0;
 
+    index = dlg.m_nFormat;
     fileName = dlg.GetPathName();
     size_t slash = fileName.rfind('/');
     if (slash != CString::npos && slash > 0) {
@@ -63,7 +68,7 @@ int CZIDEzerEzizir::BrowseForFile(int bPeaks, const std::vector<CString>& descri
         if (RegCreateKeyEx(HKEY_CURRENT_USER, PluginSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                            nullptr, &hKey, nullptr) == ERROR_SUCCESS) {
             WriteSetting(hKey, "DataDirectory", fileName.substr(0, slash));
-            WriteSetting(hKey, "LastFormat", lastFormat);
+            WriteSetting(hKey, "LastFormat", dlg.m_strLastFormat);
             RegCloseKey(hKey);
         }
     }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "xrddata/import/plugin.h"
+#include "xrddata/import/plugincount.h"
 #include "xrddata/pattern/xrddata.h"
 
 namespace {
@@ -132,6 +133,7 @@ int CZIDEzerEzizir::ReadPluginFile(CString& fileName, const int* pPeaks, int nFo
     return result;
 }
 
+// The import driver's plug-in branch.
 int ReadPluginFile(CString& fileName, const int* pPeaks, int nFormatCode, CXRDData* pPattern) {
     // An object of its own for the call, released (and so deleted) at the end.
     CZIDEzerEzizir* reader = new CZIDEzerEzizir;

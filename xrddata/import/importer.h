@@ -4,9 +4,13 @@
 // (format choice, detection order, dialog, remembered choices) in import/importer.cpp.
 #pragma once
 
+#include <vector>
+
 #include "xrddata/platform/types.h"
 
 class CXRDData;
+struct StoeFileHeader;
+struct StoeRangeHeader;
 
 // Magics at the start of the two Bruker raw formats.
 XRDDATA_API extern const char* const DiffracPlusKey;  // "RAW1.01"
@@ -55,6 +59,10 @@ public:
     int ReadMdiFile(const CString& fileName);
     int IsStoeFile(const CString& fileName);
     int ReadStoeFile(const CString& fileName);
+    // Reads range n (from 1) of a STOE raw file: its two header records and its counts, each scaled to counts per
+    // second when the counting time exceeds one second. Nonzero when the range was read.
+    int ReadStoeRange(const CString& fileName, int n, StoeFileHeader& header, StoeRangeHeader& range,
+                      std::vector<float>& counts);
     int IsDiffracPlusFile(const CString& fileName);
     int ReadDiffracPlusFile(const CString& fileName);
     int IsDiffracAtFile(const CString& fileName);

@@ -1,0 +1,92 @@
+// Feature-width detection, which every import runs: DetectFeatureWidth(5.0, 0) on 100 000-point patterns (5 to
+// 105 degrees two-theta, step 0.001) with realistic peaks, and on a smooth ramp without peaks where the score
+// never falls and every trial width up to 5 degrees runs.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "xrddata/pattern/radiation.h"
+#include "xrddata/pattern/xrddata.h"
+
+namespace {
+
+// Keeps the settings store of the pattern constructor in a temporary folder.
+class Sandbox {
+public:
+    Sandbox() {
+        std::string templ = (std::filesystem::temp_directory_path() / "xrddata-bench-XXXXXX").string();
+        if (!mkdtemp(templ.data())) std::abort();
+        dir_ = templ;
+        ::setenv("XRDDATA_USER_REGISTRY", (dir_ / "user.reg").string().c_str(), 1);
+    }
+    ~Sandbox() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+private:
+    std::filesystem::path dir_;
+};
+
+constexpr int kPoints = 100000;
+
+// Pseudo-Voigt K-alpha1/K-alpha2 doublets of copper (widths growing with angle) on a falling background, with
+// counting noise.
+std::vector<double> PeakCounts(const std::vector<double>& x) {
+    CRadiation cu;
+    std::mt19937_64 rng(42);
+    std::normal_distribution<double> z(0.0, 1.0);
+    std::vector<double> y(x.size());
+    std::vector<double> pos;
+    for (double p = 12.3; p < 104.0; p += 3.7 + 2.1 * std::sin(p)) pos.push_back(p);
+    for (size_t i = 0; i < x.size(); ++i) {
+        double v = 800.0 * std::exp(-x[i] / 40.0) + 60.0;
+        for (size_t k = 0; k < pos.size(); ++k) {
+            const double fwhm = 0.06 + 0.0008 * pos[k], h = 500.0 + 4000.0 * ((k * 7919) % 13) / 13.0;
+            for (int line = 0; line < 2; ++line) {
+                const double c = line ? cu.Ka2PositionDegrees(pos[k]) : pos[k];
+                const double d = (x[i] - c) / (0.5 * fwhm);
+                if (std::fabs(d) > 60.0) continue;
+                const double shape = 0.6 * std::exp(-0.6931471805599453 * d * d) + 0.4 / (1.0 + d * d);
+                v += (line ? 0.5 : 1.0) * h * shape;
+            }
+        }
+        y[i] = std::max(0.0, std::round(v + std::sqrt(v) * z(rng)));
+    }
+    return y;
+}
+
+std::vector<double> Angles() {
+    std::vector<double> x(kPoints);
+    for (int i = 0; i < kPoints; ++i) x[i] = 5.0 + 0.001 * i;
+    return x;
+}
+
+void BM_DetectFeatureWidthPeaks(benchmark::State& state) {
+    Sandbox box;
+    const std::vector<double> x = Angles(), y = PeakCounts(x);
+    CXRDData d(kPoints, x.data(), y.data(), nullptr);
+    double w = 0.0;
+    for (auto _ : state) benchmark::DoNotOptimize(w = d.DetectFeatureWidth(5.0, 0));
+    state.counters["width"] = w;
+}
+BENCHMARK(BM_DetectFeatureWidthPeaks)->Unit(benchmark::kMillisecond);
+
+void BM_DetectFeatureWidthRamp(benchmark::State& state) {
+    Sandbox box;
+    const std::vector<double> x = Angles();
+    std::vector<double> y(kPoints);
+    for (int i = 0; i < kPoints; ++i) y[i] = 100.0 + 20.0 * x[i] + 0.05 * x[i] * x[i];
+    CXRDData d(kPoints, x.data(), y.data(), nullptr);
+    double w = 0.0;
+    for (auto _ : state) benchmark::DoNotOptimize(w = d.DetectFeatureWidth(5.0, 0));
+    state.counters["width"] = w;
+}
+BENCHMARK(BM_DetectFeatureWidthRamp)->Unit(benchmark::kMillisecond);
+
+}  // namespace

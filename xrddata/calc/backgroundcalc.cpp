@@ -1,0 +1,383 @@
+// The background fit: knot placement, the spline matrix, the three weighted and penalised least-squares passes with
+// peak exclusion, and the spline evaluation on the knots.
+#include "xrddata/calc/backgroundcalc.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <new>
+
+#include "xrddata/calc/splinenormal.h"
+#include "xrddata/numeric/alloc.h"
+#include "xrddata/numeric/gaussjordan.h"
+#include "xrddata/numeric/spline.h"
+#include "xrddata/numeric/workvector.h"
+#include "xrddata/platform/exceptions.h"
+
+CBackgroundCalculation::CBackgroundCalculation(int bCustomErrors) : CXRDCalculation(bCustomErrors) {
+    CBackgroundCalculation::CalculationInit();
+}
+
+CBackgroundCalculation::CBackgroundCalculation(int n, const double* x, const double* y, const double* err)
+    : CXRDCalculation(n, x, y, err) {
+    CBackgroundCalculation::CalculationInit();
+}
+
+CBackgroundCalculation::CBackgroundCalculation(const CArray<double, double>& x, const CArray<double, double>& y)
+    : CXRDCalculation(x, y) {
+    CBackgroundCalculation::CalculationInit();
+}
+
+CBackgroundCalculation::CBackgroundCalculation(const CArray<double, double>& x, const CArray<double, double>& y,
+                                               const CArray<double, double>& err)
+    : CXRDCalculation(x, y, err) {
+    CBackgroundCalculation::CalculationInit();
+}
+
+CBackgroundCalculation::CBackgroundCalculation(const CGraphData& data) : CXRDCalculation(data) {
+    CBackgroundCalculation::CalculationInit();
+}
+
+CBackgroundCalculation::CBackgroundCalculation(const CXRDData& pattern) : CXRDCalculation(pattern) {
+    CBackgroundCalculation::CalculationInit();
+    const int n = GetSize();
+    if (n >= 1) {
+        m_dFitMin = m_X.GetAt(0);
+        m_dFitMax = m_X.GetAt(n - 1);
+    }
+}
+
+CBackgroundCalculation::CBackgroundCalculation(const CBackgroundCalculation& other) : CXRDCalculation(other) {
+    CopyFit(other);
+}
+
+CBackgroundCalculation& CBackgroundCalculation::operator=(const CBackgroundCalculation& other) {
+    if (&other == this) return *this;
+    CXRDCalculation::operator=(other);
+    CopyFit(other);
+    return *this;
+}
+
+CBackgroundCalculation::~CBackgroundCalculation() {
+    CGraphData::RemoveAll();
+    DestroySpline();
+}
+
+// The parameters and a copy of the knots of their own.
+void CBackgroundCalculation::CopyFit(const CBackgroundCalculation& other) {
+    m_dLength = other.m_dLength;
+    m_dStiffness = other.m_dStiffness;
+    m_dKnotDensity = other.m_dKnotDensity;
+    m_dFitMin = other.m_dFitMin;
+    m_dFitMax = other.m_dFitMax;
+    DestroySpline();
+    if (other.m_nKnots <= 0) return;
+    const size_t k = static_cast<size_t>(other.m_nKnots);
+    double* x = new double[k];
+    double* y = nullptr;
+    double* y2 = nullptr;
+    try {
+        y = new double[k];
+        y2 = new double[k];
+    } catch (...) {
+        delete[] x;
+        delete[] y;
+        throw;
+    }
+    std::copy(other.m_pKnotX, other.m_pKnotX + k, x);
+    std::copy(other.m_pKnotY, other.m_pKnotY + k, y);
+    std::copy(other.m_pKnotY2, other.m_pKnotY2 + k, y2);
+    m_pKnotX = x;
+    m_pKnotY = y;
+    m_pKnotY2 = y2;
+    m_nKnots = other.m_nKnots;
+}
+
+void CBackgroundCalculation::CalculationInit() {
+    m_dLength = 5.0;
+    m_dStiffness = 1.0;
+    m_dKnotDensity = 2.0;
+    m_dFitMin = 0.0;
+    m_dFitMax = 0.0;
+    DestroySpline();
+    CXRDCalculation::CalculationInit();
+}
+
+void CBackgroundCalculation::DestroySpline() {
+    delete[] m_pKnotX;
+    delete[] m_pKnotY;
+    delete[] m_pKnotY2;
+    m_pKnotX = m_pKnotY = m_pKnotY2 = nullptr;
+    m_nKnots = 0;
+}
+
+void CBackgroundCalculation::SetBackgroundParams(double dLength, double dStiffness, double dRangeA,
+                                                 double dRangeB) {
+    m_dLength = dLength;
+    m_dStiffness = dStiffness;
+    if (dRangeA >= dRangeB) {
+        m_dFitMax = dRangeA;
+        m_dFitMin = dRangeB;
+    } else {
+        m_dFitMin = dRangeA;
+        m_dFitMax = dRangeB;
+    }
+}
+
+int CBackgroundCalculation::CheckParams() {
+    const int n = GetSize();
+    if (n <= 1) return 0;
+    // Written so that a scale length that is not a number is refused too.
+    if (!(m_dLength > 10.0 * GetSampling())) return 0;
+    const double first = m_X.GetAt(0), last = m_X.GetAt(n - 1);
+    m_dFitMin = std::min(std::max(m_dFitMin, first), last);
+    m_dFitMax = std::min(std::max(m_dFitMax, first), last);
+    return 1;
+}
+
+int CBackgroundCalculation::Calculate() {
+    if (!CheckParams()) {
+        EndProgress();
+        return 0;
+    }
+    DestroySpline();
+    SetNumPhases(3);
+    BeginProgress();
+    try {
+        FitBackground();
+    } catch (const std::bad_alloc& e) {
+        DestroySpline();
+        ReportException(e);
+    } catch (const char*) {
+        // Singular systems and degenerate knots: no background, and nothing to tell the user.
+        DestroySpline();
+    }
+    EndProgress();
+    return 0;
+}
+
+void CBackgroundCalculation::FitBackground() {
+    const int n = GetSize();
+    const double* x = m_X.GetData();
+    const double* y = m_Y.GetData();
+    const double* err = IsCustomErrors() ? m_YError.GetData() : nullptr;
+    const double L = m_dLength;
+    const double range = x[n - 1] - x[0];
+
+    // About D knots per scale length over the data, at least three, plus the two outer knots.
+    const double interior = std::trunc(range / L * m_dKnotDensity) + 1.0;
+    if (!(interior <= static_cast<double>(INT_MAX - 2))) throw std::bad_alloc();
+    const int K = std::max(static_cast<int>(interior), 3) + 2;
+    m_pKnotX = new double[static_cast<size_t>(K)];
+    m_pKnotY = new double[static_cast<size_t>(K)];
+    m_pKnotY2 = new double[static_cast<size_t>(K)];
+    m_nKnots = K;
+    double* X = OneBased(m_pKnotX);
+    double* Y = OneBased(m_pKnotY);
+    double* Y2 = OneBased(m_pKnotY2);
+
+    WorkVector<int> fitted(1, K);
+    for (int k = 2; k <= K - 1; ++k) {
+        X[k] = range * (k - 2) / (K - 3) + x[0];
+        Y[k] = Evaluate(X[k]);
+        Y2[k] = 0.0;
+        fitted[k] = (m_dFitMin <= X[k] && X[k] <= m_dFitMax) ? 1 : 0;
+    }
+    X[1] = x[0] - 2.0 * L;
+    Y[1] = y[0];
+    fitted[1] = m_dFitMin == x[0] ? 1 : 0;
+    X[K] = x[n - 1] + 2.0 * L;
+    Y[K] = y[n - 1];
+    fitted[K] = m_dFitMax == x[n - 1] ? 1 : 0;
+    Y2[1] = Y2[K] = 0.0;
+
+    WorkMatrix spline(1, K, 1, K);
+    EvaluateCoefficients(spline.get());
+    UpdateSecondDerivatives(spline.get());
+
+    WorkVector<double> yFit(1, n), sigma(1, n);
+    WorkVector<int> inUse(1, n);
+    for (int i = 1; i <= n; ++i) {
+        yFit[i] = y[i - 1];
+        sigma[i] = y[i - 1] + 1.0;  // the first pass weights by the count itself, not its root
+        inUse[i] = 1;
+    }
+    SplineFit(yFit.get(), sigma.get(), n, fitted.get(), inUse.get(), spline.get());
+    NextPhase(1);
+
+    for (int i = 1; i <= n; ++i)
+        sigma[i] = err ? std::sqrt(err[i - 1] * err[i - 1] + 1.0) : std::sqrt(y[i - 1] + 1.0);
+    ExcludePeaks(sigma.get(), inUse.get(), yFit.get());
+    SplineFit(yFit.get(), sigma.get(), n, fitted.get(), inUse.get(), spline.get());
+    NextPhase(1);
+
+    ExcludePeaks(sigma.get(), inUse.get(), yFit.get());
+    SplineFit(yFit.get(), sigma.get(), n, fitted.get(), inUse.get(), spline.get());
+    NextPhase(1);
+}
+
+// One-sided and cumulative: points below the background always stay, a point once out never returns. A sigma that
+// is not a number fails the comparison, so such a point leaves.
+void CBackgroundCalculation::ExcludePeaks(const double* sigma, int* inUse, double* yFit) {
+    const int n = GetSize();
+    const double* x = m_X.GetData();
+    const double* y = m_Y.GetData();
+    for (int i = 1; i <= n; ++i) {
+        if (!inUse[i]) continue;
+        const double r = y[i - 1] - SplineInterpolate(x[i - 1]);
+        if (!(r <= 2.0 * sigma[i])) {
+            inUse[i] = 0;
+            yFit[i] = 0.0;
+        }
+    }
+}
+
+void CBackgroundCalculation::UpdateSecondDerivatives(double** spline) {
+    const int K = m_nKnots;
+    const double* Y = OneBased(m_pKnotY);
+    double* Y2 = OneBased(m_pKnotY2);
+    for (int p = 1; p <= K; ++p) {
+        double sum = 0.0;
+        for (int j = 1; j <= K; ++j) sum += spline[p][j] * Y[j];
+        Y2[p] = sum;
+    }
+}
+
+void CBackgroundCalculation::EvaluateCoefficients(double** spline) {
+    const int K = m_nKnots;
+    for (int p = 1; p <= K; ++p)
+        for (int j = 1; j <= K; ++j) spline[p][j] = 0.0;
+    const int m = K - 2;  // interior knots 2..K-1 are rows 1..m of the tridiagonal system
+    if (m < 1) return;
+    const double* X = OneBased(m_pKnotX);
+    WorkVector<double> a(1, m), b(1, m), c(1, m), r(1, m), u(1, m);
+    for (int i = 1; i <= m; ++i) {
+        const int p = i + 1;
+        a[i] = i == 1 ? 0.0 : (X[p] - X[p - 1]) / 6.0;
+        b[i] = (X[p + 1] - X[p - 1]) / 3.0;
+        c[i] = i == m ? 0.0 : (X[p + 1] - X[p]) / 6.0;
+    }
+    for (int j = 1; j <= K; ++j) {
+        for (int i = 1; i <= m; ++i) {
+            const int p = i + 1;
+            const double hPrev = X[p] - X[p - 1], hNext = X[p + 1] - X[p];
+            if (j == p + 1)
+                r[i] = 1.0 / hNext;
+            else if (j == p)
+                r[i] = -(1.0 / hPrev + 1.0 / hNext);
+            else if (j == p - 1)
+                r[i] = 1.0 / hPrev;
+            else
+                r[i] = 0.0;
+        }
+        Tridiagonal(a.get(), b.get(), c.get(), r.get(), u.get(), m);
+        for (int i = 1; i <= m; ++i) spline[i + 1][j] = u[i];
+    }
+}
+
+void CBackgroundCalculation::Model(double x, double* basis, double** spline) {
+    const int K = m_nKnots;
+    if (K < 2) return;
+    double coef[4];
+    const int lo = SplineNormalSums::Bracket(OneBased(m_pKnotX), K, x, coef);
+    const int hi = lo + 1;
+    for (int j = 1; j <= K; ++j) basis[j] = coef[2] * spline[lo][j] + coef[3] * spline[hi][j];
+    basis[lo] += coef[0];
+    basis[hi] += coef[1];
+}
+
+// The normal equations are accumulated per knot interval (SplineNormalSums) instead of point by point with dense
+// basis vectors: the same sums in another order, at a cost independent of the number of points.
+void CBackgroundCalculation::SplineFit(double* yFit, double* sigma, int nPoints, int* fitted, int* inUse,
+                                       double** spline) {
+    const int K = m_nKnots;
+    if (K < 1) return;
+    WorkVector<int> rank(1, K);
+    int q = 0;
+    for (int j = 1; j <= K; ++j) rank[j] = fitted[j] ? ++q : 0;
+    if (q == 0) return;
+    const int n = std::min(nPoints, GetSize());
+    const double* x = m_X.GetData();
+
+    double sum = 0.0;
+    int used = 0;
+    for (int i = 1; i <= n; ++i)
+        if (inUse[i]) {
+            sum += sigma[i];
+            ++used;
+        }
+    const double meanSigma = used ? sum / used : 1.0;
+
+    Progress(0.0);
+    WorkMatrix normal(1, q, 1, q);
+    WorkMatrix beta(1, q, 1, 1);
+    for (int l = 1; l <= q; ++l) {
+        beta[l][1] = 0.0;
+        for (int k = 1; k <= q; ++k) normal[l][k] = 0.0;
+    }
+
+    const double* X = OneBased(m_pKnotX);
+    double* Y = OneBased(m_pKnotY);
+    SplineNormalSums sums(K, X, spline);
+    for (int i = 1; i <= n; ++i) {
+        if (!inUse[i]) continue;
+        Progress(0.5 * i / nPoints);
+        const double w = sigma[i] > 0.0 ? 1.0 / (sigma[i] * sigma[i]) : 1.0;
+        sums.Add(x[i - 1], w, yFit[i]);
+    }
+    WorkVector<double> rhs(1, q);
+    for (int l = 1; l <= q; ++l) rhs[l] = 0.0;
+    sums.Expand(fitted, rank.get(), q, Y, normal.get(), rhs.get());
+    for (int l = 1; l <= q; ++l) beta[l][1] = rhs[l];
+
+    // Roughness penalty: the summed products of the second derivatives that two fitted knots induce.
+    if (m_dStiffness > 0.0) {
+        const double t = (2.0 * meanSigma / m_dStiffness) / (m_dLength * m_dLength);
+        const double lambda = 1.0 / (t * t);
+        WorkMatrix products(1, q, 1, q);
+        for (int l = 1; l <= q; ++l)
+            for (int k = 1; k <= l; ++k) products[l][k] = 0.0;
+        WorkVector<double> row(1, q);
+        for (int p = 1; p <= K; ++p) {
+            for (int j = 1; j <= K; ++j)
+                if (fitted[j]) row[rank[j]] = spline[p][j];
+            for (int l = 1; l <= q; ++l) {
+                const double ml = row[l];
+                if (ml == 0.0) continue;
+                double* pl = products[l];
+                for (int k = 1; k <= l; ++k) pl[k] += ml * row[k];
+            }
+        }
+        for (int l = 1; l <= q; ++l)
+            for (int k = 1; k <= l; ++k) normal[l][k] += lambda * products[l][k];
+    }
+    for (int l = 1; l <= q; ++l)
+        for (int k = 1; k < l; ++k) normal[k][l] = normal[l][k];
+
+    Progress(0.75);
+    GaussJordan(normal.get(), q, beta.get(), 1);
+    for (int j = 1; j <= K; ++j)
+        if (fitted[j]) Y[j] = beta[rank[j]][1];
+    UpdateSecondDerivatives(spline);
+    Progress(1.0);
+}
+
+double CBackgroundCalculation::SplineInterpolate(double x) {
+    const int K = m_nKnots;
+    if (K < 1 || !m_pKnotX) return 0.0;
+    const double* X = OneBased(m_pKnotX);
+    const double* Y = OneBased(m_pKnotY);
+    const double* Y2 = OneBased(m_pKnotY2);
+    int klo = 1, khi = K;
+    while (khi - klo > 1) {
+        const int k = (khi + klo) / 2;
+        if (X[k] > x)
+            khi = k;
+        else
+            klo = k;
+    }
+    const double h = X[khi] - X[klo];
+    if (h == 0.0) return 0.0;
+    const double a = (X[khi] - x) / h, b = (x - X[klo]) / h;
+    return a * Y[klo] + b * Y[khi] + ((a * a * a - a) * Y2[klo] + (b * b * b - b) * Y2[khi]) * h * h / 6.0;
+}

@@ -185,19 +185,3 @@ TEST(PatternArchive, RecordsCutAtEveryOffsetFailCleanly) {
     EXPECT_EQ(d.m_nTypeFlag, 0);
     EXPECT_EQ(d.m_dEsds, 1.0);
 }
-
-TEST(PatternArchive, PointSetsWithColumnsOfDifferentSizesAreRefused) {
-    RegistrySandbox box;
-    CXRDData src;
-    FillEverything(src);
-    CXRDData d;
-    EXPECT_EQ(Load(d, Record(src, 1, PointSet({1.0, 2.0, 3.0}, {5.0, 6.0}), PointSet({}, {}))),
-              CArchiveException::genericException);
-    EXPECT_EQ(d.GetSize(), 0);
-    EXPECT_EQ(Touch(d), 0.0);
-    CGraphData points = src;
-    EXPECT_EQ(Load(d, Record(src, 1, Store(points), PointSet({1.0}, {}))), CArchiveException::genericException);
-    EXPECT_EQ(d.GetSize(), 4);
-    EXPECT_EQ(d.m_nTypeFlag, 6);
-    EXPECT_EQ(d.m_OriginalData.GetSize(), 0);
-}

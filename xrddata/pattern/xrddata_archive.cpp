@@ -19,35 +19,6 @@ constexpr std::int32_t kVersion = 1;
 constexpr std::uint32_t kPointSetSignature = 0x71811680u;
 constexpr std::uint32_t kPointSetVersion = 0;
 
-// Compares the column sizes of a loaded point set. The columns are protected members of the point set; a pointer
-// to member taken through this derived class reaches them in any point set.
-struct PointColumns : CGraphData {
-    static bool Agree(const CGraphData& g) {
-        const CdblArray CGraphData::*x = &PointColumns::m_X;
-        const CdblArray CGraphData::*y = &PointColumns::m_Y;
-        const CdblArray CGraphData::*e = &PointColumns::m_YError;
-        const int n = (g.*x).GetSize();
-        return (g.*y).GetSize() == n && (!g.IsCustomErrors() || (g.*e).GetSize() == n);
-    }
-};
-
-// Loads a point-set record with load(). The record does not tie its column sizes together, and a record cut short
-// leaves the columns read so far: a set whose columns disagree would be read past the end of the shorter one
-// later, so it is emptied (and refused when the record itself was complete).
-template <class Load>
-void LoadPointSet(CGraphData& g, Load load) {
-    try {
-        load();
-    } catch (...) {
-        if (!PointColumns::Agree(g)) g.CGraphData::RemoveAll();
-        throw;
-    }
-    if (!PointColumns::Agree(g)) {
-        g.CGraphData::RemoveAll();
-        throw CArchiveException(CArchiveException::genericException);
-    }
-}
-
 }  // namespace
 
 void CXRDData::Serialize(CArchive& ar) {
@@ -91,16 +62,15 @@ void CXRDData::LoadCurrentVersion(CArchive& ar) {
 // the rest as they were.
 void CXRDData::LoadFields(CArchive& ar, bool withAutoWidth) {
     // The point set: only the points are emptied before loading, not the header (which the pattern's own
-    // RemoveAll would reset from the settings store).
-    LoadPointSet(*this, [&] {
-        std::uint32_t signature, version;
-        ar >> signature;
-        if (signature != kPointSetSignature) throw CArchiveException(CArchiveException::badIndex);
-        ar >> version;
-        if (version != kPointSetVersion) throw CArchiveException(CArchiveException::badSchema);
-        CGraphData::RemoveAll();
-        CGraphData::LoadCurrentVersion(ar);
-    });
+    // RemoveAll would reset from the settings store). Loading refuses columns of different sizes.
+    std::uint32_t signature, version;
+    ar >> signature;
+    if (signature != kPointSetSignature) throw CArchiveException(CArchiveException::badIndex);
+    ar >> version;
+    if (version != kPointSetVersion) throw CArchiveException(CArchiveException::badSchema);
+    CGraphData::RemoveAll();
+    CGraphData::LoadCurrentVersion(ar);
+
     ar >> m_strFileName >> m_strSampleName >> m_strSampleInfo >> m_CollectionDate;
     m_Radiation.Serialize(ar);
     m_Background.Serialize(ar);
@@ -122,5 +92,5 @@ void CXRDData::LoadFields(CArchive& ar, bool withAutoWidth) {
     ar >> m_dScaleFactor >> m_dEsds;
     ar >> u32;
     m_nTypeFlag = static_cast<int>(u32);
-    LoadPointSet(m_OriginalData, [&] { m_OriginalData.Serialize(ar); });
+    m_OriginalData.Serialize(ar);
 }

@@ -58,7 +58,7 @@ public:
         if (!m_machine) m_machine = &m_reg.machine.Current(t_scope);
         return *m_machine;
     }
-    const Key& Of(int root) { return root == 2 ? Machine() : User(); }
+    const Key& Of(Root root) { return root == kMachine ? Machine() : User(); }
 
 private:
     Registry& m_reg;

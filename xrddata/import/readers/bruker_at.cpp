@@ -3,10 +3,10 @@
 // read; the pattern's comments say so when the file holds more. All numbers are little-endian.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "xrddata/import/importer.h"
 #include "xrddata/import/readers/binary.h"
+#include "xrddata/import/readers/float_counts.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/exceptions.h"
 #include "xrddata/platform/file.h"
@@ -29,8 +29,6 @@ constexpr int MinRangeHeader = 60;
 constexpr size_t PointCountAt = 2;    // int16
 constexpr size_t StepAt = 12;         // float32
 constexpr size_t StartAt = 16;        // float32
-
-constexpr UINT ChunkValues = 16384;
 
 bool HasMagic(const BYTE* header) { return std::memcmp(header, DiffracAtKey, 4) == 0; }
 
@@ -95,17 +93,7 @@ int CFileImporter::ReadDiffracAtFile(const CString& fileName) {
             start = binary::F32(range + StartAt);
         }
 
-        int missing = points > 0 ? points : 0;
-        std::vector<BYTE> chunk(static_cast<size_t>(std::min<std::int64_t>(missing, ChunkValues)) * 4);
-        int i = 0;
-        while (missing > 0) {
-            const UINT want = static_cast<UINT>(std::min<int>(missing, ChunkValues)) * 4;
-            const UINT got = file.Read(chunk.data(), want);
-            const UINT whole = got / 4;
-            for (UINT k = 0; k < whole; ++k, ++i) t.Add(start + i * step, binary::F32(chunk.data() + 4 * k), 0.0, 0);
-            missing -= static_cast<int>(whole);
-            if (got < want) break;
-        }
+        AppendFloatCounts(file, t, points, start, step);
 
         if (binary::I16(header + RangeCountAt) > 1) t.m_strSampleInfo += "\nOnly the first data range was used.";
         t.Sort();

@@ -4,10 +4,10 @@
 // All numbers are little-endian.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "xrddata/import/importer.h"
 #include "xrddata/import/readers/binary.h"
+#include "xrddata/import/readers/float_counts.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/exceptions.h"
 #include "xrddata/platform/file.h"
@@ -32,9 +32,6 @@ constexpr size_t PointCountAt = 4;      // int32
 constexpr size_t StartAt = 16;          // double
 constexpr size_t StepAt = 176;          // double
 constexpr size_t SupplementAt = 256;    // int32, bytes after the range header
-
-// Float32 counts read per call: bounds the buffer whatever count the header claims.
-constexpr UINT ChunkValues = 16384;
 
 }  // namespace
 
@@ -100,18 +97,7 @@ int CFileImporter::ReadDiffracPlusFile(const CString& fileName) {
             file.Seek(static_cast<std::int64_t>(target), CFile::begin);
         }
 
-        // As many whole float32 counts as the file holds, up to the number of points.
-        std::int64_t missing = points > 0 ? points : 0;
-        std::vector<BYTE> chunk(static_cast<size_t>(std::min<std::int64_t>(missing, ChunkValues)) * 4);
-        int i = 0;
-        while (missing > 0) {
-            const UINT want = static_cast<UINT>(std::min<std::int64_t>(missing, ChunkValues)) * 4;
-            const UINT got = file.Read(chunk.data(), want);
-            const UINT whole = got / 4;
-            for (UINT k = 0; k < whole; ++k, ++i) t.Add(start + i * step, binary::F32(chunk.data() + 4 * k), 0.0, 0);
-            missing -= whole;
-            if (got < want) break;
-        }
+        AppendFloatCounts(file, t, points, start, step);
 
         if (binary::I32(header + RangeCountAt) > 1) t.m_strSampleInfo += "\nOnly the first data range was used.";
         t.Sort();

@@ -193,11 +193,12 @@ TEST(ImportDriver, RegisteredPluginsTakeOver) {
     std::string path = box.Write("ok.xy", "1 4\n2 9\n");
     CXRDData d;
     d.m_strSampleName = "kept";
-    // No built-in reader, detection or dialog: the plug-in read decides (none succeeds yet).
+    // No built-in reader, detection or built-in dialog: the plug-in read decides, and neither entry is complete.
     EXPECT_EQ(d.DoReadFile(path.c_str(), CFileImporter::FormatText), 0);
     EXPECT_EQ(d.DoReadFile(nullptr, 0), 0);
     EXPECT_EQ(d.m_strSampleName, "kept");
     EXPECT_EQ(d.GetSize(), 0);
-    EXPECT_TRUE(box.ui.shown.empty());
-    EXPECT_TRUE(box.ui.messages.empty());
+    ASSERT_EQ(box.ui.shown.size(), 2u);
+    EXPECT_EQ(box.ui.shown[0].combos[0].entries, std::vector<std::string>{"Auto"});
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{"No XRD Format found for File:\n" + path});
 }

@@ -191,9 +191,9 @@ TEST(Variant, InitCopyClear) {
     // Type codes outside this layer are refused and left alone.
     VARIANT odd;
     VariantInit(&odd);
-    odd.vt = 7;
+    odd.vt = 6;  // VT_CY
     EXPECT_EQ(VariantClear(&odd), DISP_E_BADVARTYPE);
-    EXPECT_EQ(odd.vt, 7);
+    EXPECT_EQ(odd.vt, 6);
     EXPECT_EQ(VariantCopy(&b, &odd), DISP_E_BADVARTYPE);
     EXPECT_EQ(b.vt, VT_I4);
 }

@@ -24,9 +24,12 @@ ULONG ElementSize(VARTYPE vt) {
     }
 }
 
+// Values held in the VARIANT itself; a reference (VT_BYREF) owns nothing either.
 bool IsScalarType(VARTYPE vt) {
+    if (vt & VT_BYREF) return true;
     switch (vt) {
-        case VT_EMPTY: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_UI1: case VT_BOOL: return true;
+        case VT_EMPTY: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_UI1: case VT_BOOL: case VT_DATE:
+            return true;
         default: return false;
     }
 }

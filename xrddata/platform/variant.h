@@ -14,6 +14,8 @@ using FLOAT = float;
 using DOUBLE = double;
 using VARTYPE = std::uint16_t;
 using VARIANT_BOOL = std::int16_t;
+// Automation date: days since 30 December 1899, the fraction being the time of day (as COleDateTime::m_dt).
+using DATE = double;
 // Text characters of automation strings are UTF-16 code units.
 using OLECHAR = char16_t;
 using LPOLESTR = OLECHAR*;
@@ -52,10 +54,13 @@ enum VARENUM : VARTYPE {
     VT_I4 = 3,
     VT_R4 = 4,
     VT_R8 = 5,
+    VT_DATE = 7,
     VT_BSTR = 8,
     VT_BOOL = 11,
+    VT_VARIANT = 12,  // only behind VT_BYREF
     VT_UI1 = 17,
     VT_ARRAY = 0x2000,
+    VT_BYREF = 0x4000,  // the VARIANT points at the caller's variable and owns nothing
 };
 
 struct SAFEARRAYBOUND {
@@ -90,6 +95,18 @@ struct VARIANT {
         VARIANT_BOOL boolVal;  // VT_BOOL
         BSTR bstrVal;    // VT_BSTR, owned
         SAFEARRAY* parray;  // VT_ARRAY | element type, owned
+        DATE date;       // VT_DATE
+        // VT_BYREF | type: the caller's variable.
+        SHORT* piVal;
+        LONG* plVal;
+        FLOAT* pfltVal;
+        DOUBLE* pdblVal;
+        BYTE* pbVal;
+        VARIANT_BOOL* pboolVal;
+        BSTR* pbstrVal;
+        DATE* pdate;
+        VARIANT* pvarVal;
+        void* byref;
     };
 };
 using VARIANTARG = VARIANT;
@@ -128,7 +145,7 @@ XRDDATA_API HRESULT SafeArrayPutElement(SAFEARRAY* psa, const LONG* rgIndices, v
 XRDDATA_API HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut);
 
 XRDDATA_API void VariantInit(VARIANT* pvarg);
-// Releases what the VARIANT owns (its BSTR or safe array) and leaves it VT_EMPTY. A VARIANT of a type code this
+// Releases what the VARIANT owns (its BSTR or safe array; nothing behind VT_BYREF) and leaves it VT_EMPTY. A VARIANT of a type code this
 // layer does not know is left alone and DISP_E_BADVARTYPE returned.
 XRDDATA_API HRESULT VariantClear(VARIANT* pvarg);
 // Clears the destination, then makes it a deep copy of the source.

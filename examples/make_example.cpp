@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
         double mean = 140.0 + 520.0 * std::exp(-(x - kStart) / 9.0) + 90.0 * std::exp(-std::pow((x - 31.0) / 7.0, 2));
         for (const Reflection& r : kReflections) {
             const double p1 = TwoTheta(r.d, kKa1), p2 = TwoTheta(r.d, kKa2);
-            const double area = 180.0 * r.intensity;  // counts x degrees
+            const double area = 8.0 * r.intensity;  // counts x degrees
             const double w = Fwhm(p1);
             const double height = area / (w * 1.2);  // about the height of a pseudo-Voigt of that area, eta 0.5
             mean += height * PseudoVoigt(x, p1, w, 0.5);

@@ -6,10 +6,16 @@
 #include <utility>
 
 #include "tool.h"
+#include "xrddata/module/module.h"
 
 #ifndef XRDDATA_VERSION_STRING
 #define XRDDATA_VERSION_STRING "unknown"
 #endif
+
+// The library's version string, set when the library is loaded; the project version should it be empty.
+static std::string VersionText() {
+    return TVXRDDataVersion.empty() ? std::string("xrddata ") + XRDDATA_VERSION_STRING : TVXRDDataVersion;
+}
 
 namespace {
 
@@ -22,7 +28,7 @@ const std::pair<const char*, tool::Registrar> kCommands[] = {
 
 int main(int argc, char** argv) {
     CLI::App app{"X-ray powder-diffraction data: inspect, convert, process and plot instrument files", "xrddata"};
-    app.set_version_flag("--version", std::string("xrddata ") + XRDDATA_VERSION_STRING);
+    app.set_version_flag("--version", VersionText());
     app.require_subcommand(1);
     std::vector<std::pair<CLI::App*, tool::Runner>> runners;
     for (const auto& [name, add] : kCommands) {

@@ -258,3 +258,49 @@ TEST(Tool, ExampleFileIsWhatTheGeneratorWrites) {
     EXPECT_EQ(made.size(), 712u + 304u + 4u * 3001u);
     EXPECT_TRUE(made == ReadFile(ExampleFile())) << "examples/corundum.raw differs from the generator's output";
 }
+
+TEST(Tool, ProcessInOrderAndThroughArchives) {
+    Sandbox box;
+    // Zero error and error model: x moves down by 0.1; errors are 2 % of the counts.
+    Result r = box.Tool({"process", "corundum.raw", "--errors", "time=2", "--zero-error", "0.1", "-o",
+                         box.file("z.xye")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string z = ReadFile(box.file("z.xye"));
+    EXPECT_EQ(z.substr(0, z.find('\n', z.find('\n') + 1) + 1), "19.9 695 13.9\n19.919999999999998 705 14.1\n");
+
+    // Stripping, fit and subtraction: the points and the background beside them.
+    r = box.Tool({"process", "corundum.raw", "--strip-ka2", "--background", "--subtract", "-o", box.file("s.xye")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::istringstream net(ReadFile(box.file("s.xye"))), bg(ReadFile(box.file("s.background.xye")));
+    double x, y, e, bx, by, be;
+    size_t n = 0;
+    while (net >> x >> y >> e && bg >> bx >> by >> be) {
+        ++n;
+        EXPECT_EQ(x, bx);
+        EXPECT_GE(y, 0.0);  // negative differences are clipped
+        EXPECT_GT(by, 0.0);
+    }
+    EXPECT_EQ(n, 3001u);
+
+    // The archive keeps the processed pattern with its background: subtracting from it gives the same points.
+    r = box.Tool({"process", "corundum.raw", "--strip-ka2", "--background", "-o", box.file("p.xrdd")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(box.file("p.background.xrdd")));
+    const Result info = box.Tool({"info", box.file("p.xrdd")});
+    EXPECT_NE(info.out.find("processing:  K-alpha2 stripped, background stored\n"), std::string::npos) << info.out;
+    ASSERT_EQ(box.Tool({"process", box.file("p.xrdd"), "--subtract", "-o", box.file("again.xye")}).status, 0);
+    EXPECT_EQ(ReadFile(box.file("again.xye")), ReadFile(box.file("s.xye")));
+
+    // The scale length and stiffness change the fit; without them it is the stored defaults' fit.
+    ASSERT_EQ(box.Tool({"process", "corundum.raw", "--background", "-o", box.file("d.xye")}).status, 0);
+    ASSERT_EQ(box.Tool({"process", "corundum.raw", "--background", "--length", "2", "--stiffness", "0.5", "-o",
+                        box.file("b.xye")})
+                  .status,
+              0);
+    ASSERT_EQ(box.Tool({"settings", "set", "BackgroundLength", "2"}).status, 0);
+    ASSERT_EQ(box.Tool({"settings", "set", "BackgroundScale", "0.5"}).status, 0);
+    ASSERT_EQ(box.Tool({"process", "corundum.raw", "--background", "-o", box.file("u.xye")}).status, 0);
+    EXPECT_NE(ReadFile(box.file("b.background.xye")), ReadFile(box.file("d.background.xye")));
+    EXPECT_EQ(ReadFile(box.file("u.background.xye")), ReadFile(box.file("b.background.xye")));
+}

@@ -39,7 +39,7 @@
 #include "xrddata/numeric/savgol.h"
 #include "xrddata/numeric/scalar.h"
 #include "xrddata/numeric/sgfilter.h"
-#include "xrddata/numeric/special.h"
+#include "xrddata/numeric/gammaerf.h"
 #include "xrddata/numeric/spline.h"
 #include "xrddata/pattern/ka2sweep.h"
 #include "xrddata/pattern/radiation.h"

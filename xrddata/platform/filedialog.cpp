@@ -9,12 +9,12 @@ namespace {
 
 thread_local DWORD t_lastError = CDERR_GENERALCODES;
 
-std::vector<CFileDialog::Filter> ParseFilter(const char* spec) {
+std::vector<CFileDialog::Filter> ParseFilter(const char* filterText) {
     std::vector<CFileDialog::Filter> filters;
-    if (!spec) return filters;
+    if (!filterText) return filters;
     std::vector<CString> fields;
     CString field;
-    for (const char* p = spec;; ++p) {
+    for (const char* p = filterText;; ++p) {
         if (*p == '|' || *p == '\0') {
             fields.push_back(field);
             field.clear();

@@ -85,22 +85,22 @@ CString FormatV(const char* fmt, va_list args) {
             break;
         }
         ++p;
-        std::string spec(start, static_cast<size_t>(p - start));
+        std::string conversion(start, static_cast<size_t>(p - start));
         char buf[512];
         std::string piece;
         auto emit = [&](auto value) {
             int n;
-            if (nstars == 2) n = std::snprintf(buf, sizeof buf, spec.c_str(), stars[0], stars[1], value);
-            else if (nstars == 1) n = std::snprintf(buf, sizeof buf, spec.c_str(), stars[0], value);
-            else n = std::snprintf(buf, sizeof buf, spec.c_str(), value);
+            if (nstars == 2) n = std::snprintf(buf, sizeof buf, conversion.c_str(), stars[0], stars[1], value);
+            else if (nstars == 1) n = std::snprintf(buf, sizeof buf, conversion.c_str(), stars[0], value);
+            else n = std::snprintf(buf, sizeof buf, conversion.c_str(), value);
             if (n < 0) return;
             if (static_cast<size_t>(n) < sizeof buf) {
                 piece.assign(buf, static_cast<size_t>(n));
             } else {
                 piece.assign(static_cast<size_t>(n) + 1, '\0');
-                if (nstars == 2) std::snprintf(piece.data(), piece.size(), spec.c_str(), stars[0], stars[1], value);
-                else if (nstars == 1) std::snprintf(piece.data(), piece.size(), spec.c_str(), stars[0], value);
-                else std::snprintf(piece.data(), piece.size(), spec.c_str(), value);
+                if (nstars == 2) std::snprintf(piece.data(), piece.size(), conversion.c_str(), stars[0], stars[1], value);
+                else if (nstars == 1) std::snprintf(piece.data(), piece.size(), conversion.c_str(), stars[0], value);
+                else std::snprintf(piece.data(), piece.size(), conversion.c_str(), value);
                 piece.resize(static_cast<size_t>(n));
             }
         };
@@ -127,7 +127,7 @@ CString FormatV(const char* fmt, va_list args) {
                 emit(va_arg(args, void*));
                 break;
             default:
-                piece = spec;
+                piece = conversion;
                 break;
         }
 #pragma GCC diagnostic pop

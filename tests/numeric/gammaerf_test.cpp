@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "xrddata/numeric/special.h"
+#include "xrddata/numeric/gammaerf.h"
 
 namespace {
 

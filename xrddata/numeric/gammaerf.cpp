@@ -1,4 +1,4 @@
-#include "xrddata/numeric/special.h"
+#include "xrddata/numeric/gammaerf.h"
 
 #include <atomic>
 #include <cmath>

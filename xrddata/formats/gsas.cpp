@@ -100,11 +100,23 @@ public:
         const bool esd = bank_.type == "ESD", alt = bank_.type == "ALT";
         const std::size_t width = alt ? 20 : esd ? 16 : 8;
         const std::size_t fields = 80 / width;
+        // Fields a short record lacks read as blanks (zero), as a Fortran read pads them, when another record
+        // follows; at the end of the bank they are no points.
+        for (; owed_ > 0 && !full(); --owed_) {
+            if (alt) Alt({}, number);
+            else if (esd) Pair({}, number);
+            else Std({}, number);
+        }
+        owed_ = 0;
         const std::size_t used = TrimRight(line).size();
         for (std::size_t f = 0; f < fields && !full(); ++f) {
             const std::size_t at = f * width;
-            if (at + width > used && !short_) short_ = number;  // read as blanks, as a Fortran record pads them
-            const std::string_view field = at < line.size() ? line.substr(at, width) : std::string_view();
+            if (at >= used) {
+                owed_ = fields - f;
+                if (!short_) short_ = number;
+                break;
+            }
+            const std::string_view field = line.substr(at, std::min(width, line.size() - at));
             if (alt)
                 Alt(field, number);
             else if (esd)
@@ -217,6 +229,7 @@ private:
     bool manyCounters_ = false;
     bool noDeviation_ = false;
     std::uint64_t short_ = 0;
+    std::size_t owed_ = 0;
     double start_ = 0, step_ = 0;
 };
 
@@ -282,14 +295,22 @@ Measurement ReadGsas(const Source& source) {
             reader.positions(start, step);
         }
         std::uint64_t last = bankLine;
+        // The records of a time-of-flight bank are skipped unread: the bank is refused whatever they hold.
+        const bool skip = IsTimeOfFlight(b.bintyp);
         pending = lines.next(line);
         while (pending && !IsBankLine(line)) {
-            if (!line.empty() && line.front() == '#') {
+            if (skip || (!line.empty() && line.front() == '#')) {
             } else if (!reader.full()) {
                 if (!TrimBlanks(line).empty()) last = lines.number();
                 reader.record(line, lines.number());
             }
             pending = lines.next(line);
+        }
+        if (skip) {
+            const std::string reason = TimeOfFlightReason(b, Scan{});
+            m.warnings.push_back(reason + "; the bank is not read");
+            refused.push_back(reason);
+            continue;
         }
         Scan scan = reader.finish(last);
         const std::string reason = TimeOfFlightReason(b, scan);

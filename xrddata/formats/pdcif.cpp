@@ -161,6 +161,8 @@ std::optional<Scan> BlockScan(const cif::Block& b, Measurement& m) {
     if (const std::optional<double> n = ItemNumber(b, "_pd_meas_number_of_points"); n && *n >= 0 && *n < 1e12)
         scan.declared_points = static_cast<std::int64_t>(*n);
 
+    // The intensity's own uncertainty column (DDLm's "_su" names) takes the place of uncertainties in parentheses.
+    const int sc = loop->column(std::string(yTag) + "_su");
     const std::size_t cols = loop->tags.size(), rows = loop->rows();
     std::size_t skipped = 0, withSu = 0;
     scan.two_theta.reserve(rows);
@@ -188,6 +190,19 @@ std::optional<Scan> BlockScan(const cif::Block& b, Measurement& m) {
         if (!ParseCifNumber(yv.text, y, su))
             throw ReadError(Problem::malformed, "\"" + std::string(yv.text.substr(0, 40)) + "\" is not an intensity")
                 .at_line(yv.line);
+        if (sc >= 0) {
+            const cif::Value& sv = loop->values[r * cols + static_cast<std::size_t>(sc)];
+            std::optional<double> unused;
+            double s = 0;
+            su.reset();
+            if (!sv.unknown()) {
+                if (!ParseCifNumber(sv.text, s, unused))
+                    throw ReadError(Problem::malformed,
+                                    "\"" + std::string(sv.text.substr(0, 40)) + "\" is not an uncertainty")
+                        .at_line(sv.line);
+                su = s;
+            }
+        }
         scan.two_theta.push_back(x);
         scan.counts.push_back(y);
         if (su) {

@@ -1,6 +1,5 @@
 #include "xrddata/formats/pdcif_writer.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "xrddata/formats/dates.h"
@@ -50,42 +49,6 @@ void Item(std::string& out, const char* tag, const std::string& value) {
     out += ' ';
     out += CifValue(value);
     out += '\n';
-}
-
-// Digits after the decimal point of the shortest positional text of v.
-std::size_t Decimals(const std::string& fixed) {
-    const std::size_t p = fixed.find('.');
-    return p == std::string::npos ? 0 : fixed.size() - p - 1;
-}
-
-std::string Fixed(double v) {
-    char buf[400];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
-    return std::string(buf, r.ptr);
-}
-
-// value(su) with both at the decimals of the longer of them.
-void AppendWithSu(std::string& out, double value, double su) {
-    std::string v = Fixed(value), s = Fixed(su);
-    const std::size_t d = std::max(Decimals(v), Decimals(s));
-    auto pad = [d](std::string& t) {
-        const std::size_t have = Decimals(t);
-        if (have < d) {
-            if (t.find('.') == std::string::npos) t += '.';
-            t.append(d - have, '0');
-        }
-    };
-    pad(v);
-    pad(s);
-    std::string digits;
-    for (char c : s)
-        if (c != '.') digits += c;
-    const std::size_t nz = digits.find_first_not_of('0');
-    digits = nz == std::string::npos ? "0" : digits.substr(nz);
-    out += v;
-    out += '(';
-    out += digits;
-    out += ')';
 }
 
 std::string BlockName(const WriteContext& c) {
@@ -141,16 +104,23 @@ void WritePowderCif(Sink& out, const Points& points, const WriteContext& context
     const char* tag = !context.processing.empty() ? "_pd_proc_intensity_net"
                       : whole                      ? "_pd_meas_counts_total"
                                                    : "_pd_meas_intensity_total";
-    text += "loop_\n_pd_meas_angle_2theta\n";
+    text += "loop_\n_pd_meas_2theta_scan\n";
     text += tag;
     text += '\n';
+    if (!points.sigma.empty()) {
+        text += tag;
+        text += "_su\n";
+    }
     out.write(text);
     text.clear();
     for (std::size_t i = 0; i < n; ++i) {
         AppendShortest(text, points.two_theta[i]);
         text += ' ';
-        if (points.sigma.empty()) AppendShortest(text, points.counts[i]);
-        else AppendWithSu(text, points.counts[i], points.sigma[i]);
+        AppendShortest(text, points.counts[i]);
+        if (!points.sigma.empty()) {
+            text += ' ';
+            AppendShortest(text, points.sigma[i]);
+        }
         text += '\n';
         if (text.size() > 1 << 16) {
             out.write(text);

@@ -246,7 +246,7 @@ bool IsUxd(Bytes bytes) {
         if (key == "FILEVERSION" || key == "SAMPLE" || key == "DRIVE" || key == "STEPSIZE" || key == "START" ||
             key == "2THETA" || ParseDataHeader(key))
             keyed = true;
-        if (eq == std::string_view::npos) return keyed && ParseDataHeader(key).has_value();
+        if (eq == std::string_view::npos) return keyed;  // a data header (the reader names one it does not know)
     }
     return keyed;
 }

@@ -1,6 +1,9 @@
 // The readers of the peer formats on the real instrument files: the values the files hold, the format detection
 // picks, and clean failures on every truncated prefix.
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -164,6 +167,44 @@ TEST(PeerSamples, EveryTruncatedPrefixFailsCleanlyOrReadsWhatItHolds) {
             } catch (const ReadError& err) {
                 ASSERT_FALSE(std::string(err.what()).empty());
             }
+        }
+    }
+}
+
+TEST(PeerSamples, XylibReadsTheSameValues) {
+    XRD_REQUIRE_SAMPLES();
+    if (access("/usr/bin/xyconv", X_OK) != 0) GTEST_SKIP() << "no xyconv";
+    const struct {
+        const char* file;
+        const char* type;
+        int xColumn, yColumn;  // xylib's pdcif gives the range's positions twice (proc and meas) before the counts
+        bool truncated;        // xylib keeps v * v / 100 as a whole number
+    } cases[] = {{"uxd/BT86_.UXD", "uxd", 0, 1, false},
+                 {"rigaku-dat/sample2r.dat", "rigaku_dat", 0, 1, false},
+                 {"philips-rd/CPD-1A.RD", "philips_rd", 0, 1, true},
+                 {"pdcif/data.cif", "pdcif", 1, 2, false},
+                 {"riet7/D1A5.dat", "riet7", 0, 1, false},
+                 {"dbws/si3n4r.dat", "dbws", 0, 1, false},
+                 {"fullprof/pbsox.dat", "riet7", 0, 1, false}};
+    for (const auto& c : cases) {
+        const Measurement m = Read(c.file);
+        const std::string command = "xyconv -s -t " + std::string(c.type) + " " + Sample(c.file) + " - 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::vector<std::pair<double, double>> rows;
+        char line[512];
+        while (fgets(line, sizeof line, pipe)) {
+            double v[4];
+            const int n = line[0] == '#' ? 0 : std::sscanf(line, "%lf %lf %lf %lf", &v[0], &v[1], &v[2], &v[3]);
+            if (n > c.yColumn) rows.emplace_back(v[c.xColumn], v[c.yColumn]);
+        }
+        pclose(pipe);
+        const Scan& s = m.scans.at(0);
+        ASSERT_EQ(rows.size(), s.size()) << c.file;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const double y = c.truncated ? std::floor(s.counts[i]) : s.counts[i];
+            ASSERT_NEAR(rows[i].first, s.two_theta[i], 1e-6) << c.file << " " << i;  // six decimals printed
+            ASSERT_NEAR(rows[i].second, y, 1e-6) << c.file << " " << i;
         }
     }
 }

@@ -50,7 +50,8 @@ TEST(FormatCore, PiecesLikeATextModeLineBuffer) {
     EXPECT_EQ(q[0], std::string(254, 'a') + "\n");
     EXPECT_EQ(q[1], "b");
 
-    PieceReader r(B("one\r\ntwo\nthree"));
+    const std::string text = "one\r\ntwo\nthree";  // the reader keeps a view: the bytes must outlive it
+    PieceReader r(B(text));
     std::string line;
     ASSERT_TRUE(r.next_line(line));
     EXPECT_EQ(line, "one");

@@ -4,6 +4,17 @@
 
 #include <vector>
 
+#include "xrddata/formats/csv.h"
+#include "xrddata/formats/dbws.h"
+#include "xrddata/formats/fullprof.h"
+#include "xrddata/formats/gsas.h"
+#include "xrddata/formats/pdcif.h"
+#include "xrddata/formats/philipsrd.h"
+#include "xrddata/formats/riet7.h"
+#include "xrddata/formats/rigakudat.h"
+#include "xrddata/formats/uxd.h"
+#include "xrddata/formats/xdd.h"
+
 namespace xrddata::formats {
 
 namespace {
@@ -14,7 +25,23 @@ const std::vector<FormatInfo>& Table() {
     static const std::vector<FormatInfo> table = {
         // The formats the import has always read, in the order it has always tried them.
 
+        // Refinement programs' step files whose line 1 starts with numbers: plain text (code 1, "line 1 starts with
+        // two numbers") would take them for x, y columns and misread them. They stay right before plain text and
+        // after every other format the import has always read; their tests refuse x, y(, error) columns.
+        {29, "DBWS", "DBWS powder data (3F8.2 range line, intensities)", "dat dbw rit neu", IsDbws, ReadDbws},
+        {26, "FullProf", "FullProf powder data (INSTRM 0 free format, INSTRM 10 XYDATA)", "dat", IsFullProf,
+         ReadFullProf},
+
         // Newer formats with an unambiguous magic or a distinctive header.
+        {23, "PhilipsRD", "Philips PC-APD binary scan (V3 RD/SD)", "rd sd", IsPhilipsRd, ReadPhilipsRd},
+        {21, "UXD", "Bruker/Siemens DIFFRAC-AT UXD text", "uxd", IsUxd, ReadUxd},
+        {22, "RigakuDAT", "Rigaku RINT DAT text (*KEY = value, *BEGIN ... *END groups)", "dat", IsRigakuDat,
+         ReadRigakuDat},
+        {24, "PowderCIF", "Powder diffraction CIF (pdCIF)", "cif", IsPowderCif, ReadPowderCif},
+        {25, "GSAS", "GSAS powder data (BANK lines: STD, ESD, ALT, FXYE)", "gsa gsas raw fxye dat", IsGsas, ReadGsas},
+        {27, "XDD", "XFIT / Koalariet XDD powder data", "xdd", IsXdd, ReadXdd},
+        {28, "RIET7", "RIET7 / LHPM-Rietica, ILL D1A/D2B and PSI DMC powder data", "dat", IsRiet7, ReadRiet7},
+        {30, "CSV", "Comma-, tab- or semicolon-separated columns with a header row", "csv tsv tab", IsCsv, ReadCsv},
 
         // Tolerant x-y text accepts the most files: it comes last.
     };

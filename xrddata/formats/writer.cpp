@@ -4,12 +4,21 @@
 
 #include <vector>
 
+#include "xrddata/formats/fullprof_writer.h"
+#include "xrddata/formats/gsas_writer.h"
+#include "xrddata/formats/pdcif_writer.h"
+#include "xrddata/formats/tsv_writer.h"
+
 namespace xrddata::formats {
 
 namespace {
 
 const std::vector<WriterInfo>& Writers() {
     static const std::vector<WriterInfo> writers = {
+        {"fxye", "fxye", "GSAS FXYE: title, bank line, position (centidegrees), intensity, deviation", WriteFxye},
+        {"fullprof", "dat", "FullProf INSTRM=10: XYDATA header, two-theta, intensity, sigma", WriteFullProf},
+        {"cif", "cif", "powder CIF: metadata items and a two-theta, intensity(su) loop", WritePowderCif},
+        {"tsv", "tsv tab", "tab-separated two-theta, intensity, error with a header row", WriteTsv},
     };
     return writers;
 }

@@ -1,5 +1,6 @@
 #include "support/support.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -79,7 +80,9 @@ Bytes& Bytes::at(size_t offset) {
 }
 
 std::string SamplesDir() {
-    std::filesystem::path p = XRDDATA_SAMPLES_DIR;
+    // $XRDDATA_SAMPLES_DIR overrides the folder beside the checkout (a git worktree elsewhere has none beside it).
+    const char* env = std::getenv("XRDDATA_SAMPLES_DIR");
+    std::filesystem::path p = env && *env ? env : XRDDATA_SAMPLES_DIR;
     std::error_code ec;
     if (std::filesystem::is_directory(p, ec)) return std::filesystem::canonical(p, ec).string();
     return std::string();

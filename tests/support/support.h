@@ -69,7 +69,8 @@ public:
     std::string data;
 };
 
-// The folder of real instrument files, or empty when it is not there (tests then skip).
+// The folder of real instrument files ($XRDDATA_SAMPLES_DIR, else shared/samples beside the checkout), or empty
+// when it is not there (tests then skip).
 std::string SamplesDir();
 
 }  // namespace testing_support

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "xrddata/formats/xrdml.h"
+
 namespace xrddata::formats {
 
 namespace {
@@ -15,6 +17,7 @@ const std::vector<FormatInfo>& Table() {
         // The formats the import has always read, in the order it has always tried them.
 
         // Newer formats with an unambiguous magic or a distinctive header.
+        {14, "XRDML", "PANalytical XRDML", "xrdml", IsXrdml, ReadXrdml},
 
         // Tolerant x-y text accepts the most files: it comes last.
     };

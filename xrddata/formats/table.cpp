@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "xrddata/formats/ras.h"
+#include "xrddata/formats/rasx.h"
 #include "xrddata/formats/xrdml.h"
 
 namespace xrddata::formats {
@@ -18,6 +20,8 @@ const std::vector<FormatInfo>& Table() {
 
         // Newer formats with an unambiguous magic or a distinctive header.
         {14, "XRDML", "PANalytical XRDML", "xrdml", IsXrdml, ReadXrdml},
+        {15, "RAS", "Rigaku RAS", "ras", IsRas, ReadRas},
+        {16, "RASX", "Rigaku RASX (zip)", "rasx", IsRasx, ReadRasx},
 
         // Tolerant x-y text accepts the most files: it comes last.
     };

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "xrddata/formats/brml.h"
 #include "xrddata/formats/ras.h"
 #include "xrddata/formats/rasx.h"
 #include "xrddata/formats/xrdml.h"
@@ -19,6 +20,7 @@ const std::vector<FormatInfo>& Table() {
         // The formats the import has always read, in the order it has always tried them.
 
         // Newer formats with an unambiguous magic or a distinctive header.
+        {13, "BRML", "Bruker BRML (zip of XML raw data)", "brml", IsBrml, ReadBrml},
         {14, "XRDML", "PANalytical XRDML", "xrdml", IsXrdml, ReadXrdml},
         {15, "RAS", "Rigaku RAS", "ras", IsRas, ReadRas},
         {16, "RASX", "Rigaku RASX (zip)", "rasx", IsRasx, ReadRasx},

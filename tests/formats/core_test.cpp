@@ -50,7 +50,8 @@ TEST(FormatCore, PiecesLikeATextModeLineBuffer) {
     EXPECT_EQ(q[0], std::string(254, 'a') + "\n");
     EXPECT_EQ(q[1], "b");
 
-    PieceReader r(B("one\r\ntwo\nthree"));
+    const std::string lines = "one\r\ntwo\nthree";  // outlives the reader, which keeps a view of it
+    PieceReader r(B(lines));
     std::string line;
     ASSERT_TRUE(r.next_line(line));
     EXPECT_EQ(line, "one");

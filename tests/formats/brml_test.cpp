@@ -1,7 +1,5 @@
 // The BRML reader: raw data members in the container's order, columns found through the data views, positions
 // from the scan axis where no column holds them, detector frames, and archives that are damaged, forged or cut.
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -9,7 +7,7 @@
 #include "support/brml_writer.h"
 #include "support/support.h"
 #include "support/zip_writer.h"
-#include "truncation.h"
+#include "format_test.h"
 #include "xrddata/formats/dates.h"
 #include "xrddata/formats/read.h"
 
@@ -28,14 +26,7 @@ BrmlScan Scan3(double first) {
     return s;
 }
 
-ReadError ErrorOf(const std::string& bytes) {
-    try {
-        read_bytes(AsBytes(bytes), "t.brml", kBrml);
-    } catch (const ReadError& e) {
-        return e;
-    }
-    return ReadError(Problem::file, "no error");
-}
+ReadError ErrorOf(const std::string& bytes) { return formats_test::ReadErrorOf(bytes, "t.brml", kBrml); }
 
 }  // namespace
 
@@ -165,9 +156,7 @@ TEST(Brml, RealFiles) {
     EXPECT_TRUE(p.warnings.empty());
 
     for (const char* name : {"TiOF.brml", "Sin2Psi.brml"}) {
-        std::ifstream in(dir + name, std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        EXPECT_EQ(formats_test::ReadPrefixes(bytes.str(), kBrml), 0u) << name;
+        const std::string bytes = formats_test::Slurp(dir + name);
+        EXPECT_EQ(formats_test::ReadPrefixes(bytes, kBrml), 0u) << name;
     }
 }

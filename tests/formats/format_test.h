@@ -1,8 +1,11 @@
-// Truncated copies of a file fed to a reader: each must read (a text format may keep the rows before the cut) or
-// fail with a ReadError, never crash or throw anything else.
+// Shared by the tests of the format readers: the error a read throws, a file's bytes, and truncated copies of a
+// file fed to a reader (each must read, as a text format may keep the rows before the cut, or fail with a
+// ReadError, never crash or throw anything else).
 #pragma once
 
 #include <cstddef>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,20 +16,36 @@
 
 namespace formats_test {
 
+// The ReadError the call throws, or one of Problem::file saying "no error" when it throws none.
+template <class F>
+xrddata::formats::ReadError ErrorOf(F&& f) {
+    try {
+        f();
+    } catch (const xrddata::formats::ReadError& e) {
+        return e;
+    }
+    return xrddata::formats::ReadError(xrddata::formats::Problem::file, "no error");
+}
+
+// The error of reading the bytes as the format of this code, under this name.
+inline xrddata::formats::ReadError ReadErrorOf(const std::string& bytes, const char* name, int code) {
+    return ErrorOf([&] { xrddata::formats::read_bytes(xrddata::formats::AsBytes(bytes), name, code); });
+}
+
+inline std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
 // Every length up to 2 KiB and within 2 KiB of the end, and about 600 spread between: cuts in the headers, the
 // data and (for archives) the central directory at the end.
 inline std::vector<std::size_t> PrefixLengths(std::size_t size) {
     std::vector<std::size_t> out;
     const std::size_t edge = 2048;
-    for (std::size_t n = 0; n < size; ++n) {
-        if (n < edge || n + edge >= size) {
-            out.push_back(n);
-        } else {
-            const std::size_t stride = std::max<std::size_t>(1, (size - 2 * edge) / 600);
-            out.push_back(n);
-            n += stride - 1;
-        }
-    }
+    const std::size_t stride = size > 2 * edge ? std::max<std::size_t>(1, (size - 2 * edge) / 600) : 1;
+    for (std::size_t n = 0; n < size; n += (n < edge || n + edge >= size) ? 1 : stride) out.push_back(n);
     return out;
 }
 

@@ -1,14 +1,12 @@
 // The Rigaku RAS reader: several scans with their own headers, the attenuation factor column, rates and step
 // times, header values kept as bytes, files that end inside a scan, bad rows, and the real file.
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "support/rigaku_writer.h"
 #include "support/support.h"
-#include "truncation.h"
+#include "format_test.h"
 #include "xrddata/formats/dates.h"
 #include "xrddata/formats/read.h"
 
@@ -27,14 +25,7 @@ RigakuScan Scan3(double first) {
     return s;
 }
 
-ReadError ErrorOf(const std::string& text) {
-    try {
-        read_bytes(AsBytes(text), "t.ras", kRas);
-    } catch (const ReadError& e) {
-        return e;
-    }
-    return ReadError(Problem::file, "no error");
-}
+ReadError ErrorOf(const std::string& bytes) { return formats_test::ReadErrorOf(bytes, "t.ras", kRas); }
 
 }  // namespace
 
@@ -134,9 +125,7 @@ TEST(Ras, RealFile) {
     EXPECT_NE(tube->find("|3kW Sealed tube(ID:1200)"), std::string::npos);
     EXPECT_TRUE(m.warnings.empty());
 
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
+    const std::string bytes = formats_test::Slurp(path);
     // Cuts inside the rows keep the rows before them; cuts in the header fail cleanly.
-    EXPECT_GT(formats_test::ReadPrefixes(bytes.str(), kRas), 0u);
+    EXPECT_GT(formats_test::ReadPrefixes(bytes, kRas), 0u);
 }

@@ -1,8 +1,6 @@
 // The Rigaku RASX reader: every profile a scan in the order of its number, the conditions of each, rates and step
 // times, and archives that are damaged, forged or cut.
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -10,7 +8,7 @@
 #include "support/rigaku_writer.h"
 #include "support/support.h"
 #include "support/zip_writer.h"
-#include "truncation.h"
+#include "format_test.h"
 #include "xrddata/formats/dates.h"
 #include "xrddata/formats/read.h"
 
@@ -33,21 +31,8 @@ RigakuScan Profile(double first) {
     return s;
 }
 
-ReadError ErrorOf(const std::string& bytes) {
-    try {
-        read_bytes(AsBytes(bytes), "t.rasx", kRasx);
-    } catch (const ReadError& e) {
-        return e;
-    }
-    return ReadError(Problem::file, "no error");
-}
+ReadError ErrorOf(const std::string& bytes) { return formats_test::ReadErrorOf(bytes, "t.rasx", kRasx); }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 }  // namespace
 
@@ -154,5 +139,5 @@ TEST(Rasx, RealFiles) {
     EXPECT_EQ(b.scans[0].two_theta.back(), 128.0);
     EXPECT_DOUBLE_EQ(*b.scans[0].step_time, 0.15);  // 0.005 deg at 2 deg/min
     for (const char* name : {"RM20220915Si01.rasx", "Sample_Repeated_Measurement.rasx"})
-        EXPECT_EQ(formats_test::ReadPrefixes(Slurp(dir + name), kRasx), 0u) << name;
+        EXPECT_EQ(formats_test::ReadPrefixes(formats_test::Slurp(dir + name), kRasx), 0u) << name;
 }

@@ -1,15 +1,13 @@
 // The XRDML reader: positions from start/end or a list, raw counts times the attenuation factors, corrected
 // intensities as they are, common or per-point counting times, rates turned into counts, scans that do not move
 // 2Theta, bad lists, and the real files.
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "support/support.h"
 #include "support/xrdml_writer.h"
-#include "truncation.h"
+#include "format_test.h"
 #include "xrddata/formats/dates.h"
 #include "xrddata/formats/read.h"
 
@@ -24,14 +22,7 @@ constexpr int kXrdml = 14;
 
 Measurement Read(const std::string& text) { return read_bytes(AsBytes(text), "t.xrdml", 0); }
 
-ReadError ErrorOf(const std::string& text) {
-    try {
-        read_bytes(AsBytes(text), "t.xrdml", kXrdml);
-    } catch (const ReadError& e) {
-        return e;
-    }
-    return ReadError(Problem::file, "no error");
-}
+ReadError ErrorOf(const std::string& bytes) { return formats_test::ReadErrorOf(bytes, "t.xrdml", kXrdml); }
 
 }  // namespace
 
@@ -187,9 +178,7 @@ TEST(Xrdml, RealFiles) {
 
     // A cut file is no well-formed XML; only cuts in the line end after the root's end tag still read.
     for (const std::string& path : {dir + "ACZCTS_5-60_181.xrdml", map_path}) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        EXPECT_EQ(formats_test::ReadPrefixes(bytes.str(), kXrdml), 2u) << path;
+        const std::string bytes = formats_test::Slurp(path);
+        EXPECT_EQ(formats_test::ReadPrefixes(bytes, kXrdml), 2u) << path;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "format_test.h"
 #include "support/zip_writer.h"
 #include "xrddata/formats/bytes.h"
 #include "xrddata/formats/xml.h"
@@ -14,19 +15,9 @@
 using namespace xrddata::formats;
 using testing_support::SetDeclaredSize;
 using testing_support::ZipBytes;
+using formats_test::ErrorOf;
 
 namespace {
-
-// The error a call throws (a default error when it throws none).
-template <class F>
-ReadError ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const ReadError& e) {
-        return e;
-    }
-    return ReadError(Problem::file, "no error");
-}
 
 std::string Nested(std::size_t depth) {
     std::string s;

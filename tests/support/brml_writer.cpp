@@ -1,18 +1,11 @@
 #include "support/brml_writer.h"
 
-#include <cstdio>
-
+#include "support/support.h"
 #include "support/zip_writer.h"
 
 namespace testing_support {
 
 namespace {
-
-std::string Num(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
-}
 
 const char* kHeader = "<?xml version=\"1.0\"?>\r\n";
 const char* kNs = "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\"";
@@ -29,18 +22,18 @@ std::string WriteBrmlRawData(const BrmlScan& sc) {
         "      <ScanInformation ScanName=\"" + sc.scan_name + "\" VisibleName=\"Coupled TwoTheta/Theta\">\r\n"
         "        <MeasurementPoints>" + std::to_string(n) + "</MeasurementPoints>\r\n"
         "        <TimePerStep>0.4</TimePerStep><ScanMode>PsdFastScan</ScanMode>\r\n"
-        "        <ScanAxes><ScanAxisInfo AxisId=\"TwoTheta\" AxisName=\"TwoTheta\"><Start>" + Num(sc.start) +
-        "</Start><Stop>" + Num(sc.start + sc.increment * static_cast<double>(sc.counts.size() - 1)) +
-        "</Stop><Increment>" + Num(sc.increment) + "</Increment></ScanAxisInfo></ScanAxes>\r\n"
+        "        <ScanAxes><ScanAxisInfo AxisId=\"TwoTheta\" AxisName=\"TwoTheta\"><Start>" + Number(sc.start) +
+        "</Start><Stop>" + Number(sc.start + sc.increment * static_cast<double>(sc.counts.size() - 1)) +
+        "</Stop><Increment>" + Number(sc.increment) + "</Increment></ScanAxisInfo></ScanAxes>\r\n"
         "      </ScanInformation>\r\n";
     for (std::size_t i = 0; i < n; ++i) {
         const double x = sc.start + sc.increment * static_cast<double>(i);
-        s += "      <Datum>" + Num(sc.time) + ",1," + Num(x) + "," + Num(x / 2);
+        s += "      <Datum>" + Number(sc.time) + ",1," + Number(x) + "," + Number(x / 2);
         for (int e = 0; e < sc.extra_columns; ++e) s += ",25.5";
         if (sc.frame)
-            for (double c : sc.counts) s += "," + Num(c);
+            for (double c : sc.counts) s += "," + Number(c);
         else
-            s += "," + Num(sc.counts[i]);
+            s += "," + Number(sc.counts[i]);
         s += "</Datum>\r\n";
     }
     s += "      <DataViews>\r\n"

@@ -1,5 +1,6 @@
 #include "support/support.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -77,6 +78,12 @@ Bytes& Bytes::at(size_t offset) {
     if (offset < data.size()) throw std::logic_error("Bytes::at behind the end");
     data.resize(offset, '\0');
     return *this;
+}
+
+std::string Number(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
 }
 
 std::string SamplesDir() {

@@ -69,6 +69,9 @@ public:
     std::string data;
 };
 
+// The shortest "%.10g" text of a value, as the text-format writers put numbers.
+std::string Number(double v);
+
 // The folder of real instrument files ($XRDDATA_SAMPLES_DIR, else shared/samples beside the checkout), or empty
 // when it is not there (tests then skip).
 std::string SamplesDir();

@@ -1,6 +1,6 @@
 #include "support/xrdml_writer.h"
 
-#include <cstdio>
+#include "support/support.h"
 
 namespace testing_support {
 
@@ -8,12 +8,7 @@ namespace {
 
 std::string List(const std::vector<double>& values) {
     std::string s;
-    char buf[32];
-    for (double v : values) {
-        std::snprintf(buf, sizeof buf, "%.10g", v);
-        if (!s.empty()) s += ' ';
-        s += buf;
-    }
+    for (double v : values) s += (s.empty() ? "" : " ") + Number(v);
     return s;
 }
 

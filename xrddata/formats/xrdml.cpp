@@ -30,7 +30,10 @@ std::string SchemaVersion(pugi::xml_node root) {
 
 // "40 kV": a value and its unit.
 std::string Unit(std::string value, std::string_view unit) {
-    if (!value.empty() && !unit.empty()) value += " " + std::string(unit);
+    if (!value.empty() && !unit.empty()) {
+        value += ' ';
+        value += unit;
+    }
     return value;
 }
 

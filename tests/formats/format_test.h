@@ -39,11 +39,11 @@ inline std::string Slurp(const std::string& path) {
     return s.str();
 }
 
-// Every length up to 2 KiB and within 2 KiB of the end, and about 600 spread between: cuts in the headers, the
-// data and (for archives) the central directory at the end.
+// Every length of a file up to 32 KiB; of a larger one every length up to 2 KiB and within 2 KiB of the end, and
+// about 600 spread between: cuts in the headers, the data and (for archives) the central directory at the end.
 inline std::vector<std::size_t> PrefixLengths(std::size_t size) {
     std::vector<std::size_t> out;
-    const std::size_t edge = 2048;
+    const std::size_t edge = size <= 32768 ? size : 2048;
     const std::size_t stride = size > 2 * edge ? std::max<std::size_t>(1, (size - 2 * edge) / 600) : 1;
     for (std::size_t n = 0; n < size; n += (n < edge || n + edge >= size) ? 1 : stride) out.push_back(n);
     return out;

@@ -19,27 +19,6 @@ namespace {
 
 constexpr int kPoints = 1000000;
 
-// Points the settings store at a temporary folder for the program's lifetime.
-struct Sandbox {
-    Sandbox() {
-        std::string templ = (std::filesystem::temp_directory_path() / "xrddata-bench-XXXXXX").string();
-        if (!mkdtemp(templ.data())) std::abort();
-        dir = templ;
-        ::setenv("XRDDATA_USER_REGISTRY", (dir / "user.reg").string().c_str(), 1);
-        ::setenv("XRDDATA_SYSTEM_REGISTRY", (dir / "system.reg").string().c_str(), 1);
-    }
-    ~Sandbox() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-    std::filesystem::path dir;
-};
-
-Sandbox& Box() {
-    static Sandbox box;
-    return box;
-}
-
 // A UDF file of n intensities, eight to a line, with the usual header (CR LF).
 std::string UdfFile(int n) {
     std::string path = (std::filesystem::temp_directory_path() / ("xrddata-bench-" + std::to_string(n) + ".udf")).string();
@@ -56,7 +35,7 @@ std::string UdfFile(int n) {
 }
 
 void Full(benchmark::State& state, const std::string& path, int format) {
-    Box();
+    bench_support::Box();
     CXRDData d;
     for (auto _ : state) {
         if (!d.DoReadFile(path.c_str(), format)) state.SkipWithError("read failed");
@@ -66,7 +45,7 @@ void Full(benchmark::State& state, const std::string& path, int format) {
 }
 
 void ReaderOnly(benchmark::State& state, const std::string& path, int (CFileImporter::*read)(const CString&)) {
-    Box();
+    bench_support::Box();
     CXRDData d;
     CFileImporter imp(&d);
     for (auto _ : state) {
@@ -77,7 +56,7 @@ void ReaderOnly(benchmark::State& state, const std::string& path, int (CFileImpo
 }
 
 void Derivation(benchmark::State& state, const std::string& path, int format) {
-    Box();
+    bench_support::Box();
     CXRDData read;
     if (!read.DoReadFile(path.c_str(), format)) {
         state.SkipWithError("read failed");

@@ -1,5 +1,6 @@
 #include "support/support.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -79,8 +80,14 @@ Bytes& Bytes::at(size_t offset) {
     return *this;
 }
 
+std::string Number(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
 std::string SamplesDir() {
-    // $XRDDATA_SAMPLES_DIR points elsewhere (a work tree that is not beside the shared folder).
+    // $XRDDATA_SAMPLES_DIR overrides the folder beside the checkout (a git worktree elsewhere has none beside it).
     const char* env = std::getenv("XRDDATA_SAMPLES_DIR");
     std::filesystem::path p = env && *env ? env : XRDDATA_SAMPLES_DIR;
     std::error_code ec;

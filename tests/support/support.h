@@ -69,8 +69,11 @@ public:
     std::string data;
 };
 
-// The folder of real instrument files ($XRDDATA_SAMPLES_DIR when set), or empty when it is not there (tests then
-// skip).
+// The shortest "%.10g" text of a value, as the text-format writers put numbers.
+std::string Number(double v);
+
+// The folder of real instrument files ($XRDDATA_SAMPLES_DIR, else shared/samples beside the checkout), or empty
+// when it is not there (tests then skip).
 std::string SamplesDir();
 
 }  // namespace testing_support

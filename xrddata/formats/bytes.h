@@ -97,4 +97,9 @@ inline std::string_view AsText(std::span<const std::byte> bytes) {
     return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
+// Characters as bytes (a member read out of an archive, handed to a reader of bytes).
+inline std::span<const std::byte> AsBytes(std::string_view text) {
+    return {reinterpret_cast<const std::byte*>(text.data()), text.size()};
+}
+
 }  // namespace xrddata::formats

@@ -4,16 +4,20 @@
 
 #include <vector>
 
+#include "xrddata/formats/brml.h"
 #include "xrddata/formats/csv.h"
 #include "xrddata/formats/dbws.h"
 #include "xrddata/formats/fullprof.h"
 #include "xrddata/formats/gsas.h"
 #include "xrddata/formats/pdcif.h"
 #include "xrddata/formats/philipsrd.h"
+#include "xrddata/formats/ras.h"
+#include "xrddata/formats/rasx.h"
 #include "xrddata/formats/riet7.h"
 #include "xrddata/formats/rigakudat.h"
 #include "xrddata/formats/uxd.h"
 #include "xrddata/formats/xdd.h"
+#include "xrddata/formats/xrdml.h"
 
 namespace xrddata::formats {
 
@@ -33,6 +37,10 @@ const std::vector<FormatInfo>& Table() {
          ReadFullProf},
 
         // Newer formats with an unambiguous magic or a distinctive header.
+        {13, "BRML", "Bruker BRML (zip of XML raw data)", "brml", IsBrml, ReadBrml},
+        {14, "XRDML", "PANalytical XRDML", "xrdml", IsXrdml, ReadXrdml},
+        {15, "RAS", "Rigaku RAS", "ras", IsRas, ReadRas},
+        {16, "RASX", "Rigaku RASX (zip)", "rasx", IsRasx, ReadRasx},
         {23, "PhilipsRD", "Philips PC-APD binary scan (V3 RD/SD)", "rd sd", IsPhilipsRd, ReadPhilipsRd},
         {21, "UXD", "Bruker/Siemens DIFFRAC-AT UXD text", "uxd", IsUxd, ReadUxd},
         {22, "RigakuDAT", "Rigaku RINT DAT text (*KEY = value, *BEGIN ... *END groups)", "dat", IsRigakuDat,

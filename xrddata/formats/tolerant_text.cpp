@@ -1,0 +1,204 @@
+#include "xrddata/formats/tolerant_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "xrddata/formats/bytes.h"
+#include "xrddata/formats/error.h"
+#include "xrddata/formats/lines.h"
+
+namespace xrddata::formats {
+
+namespace {
+
+// Detection looks at this much of the file: the first data rows lie within it in every export seen.
+constexpr std::size_t kHead = 64 * 1024;
+// Header and comment text kept as the comments, at most.
+constexpr std::size_t kMaxComments = 8 * 1024;
+constexpr std::size_t kMaxColumns = 64;
+
+bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\r' || c == '\f' || c == '\v'; }
+
+// The values of a line that holds only numbers (at most kMaxColumns are kept, `count` counts them all); false
+// when it holds anything else.
+bool ParseRow(std::string_view line, std::array<double, 3>& values, std::size_t& count) {
+    count = 0;
+    std::size_t p = 0;
+    while (true) {
+        while (p < line.size() && IsSeparator(line[p])) ++p;
+        if (p == line.size()) return true;
+        std::size_t e = p;
+        while (e < line.size() && !IsSeparator(line[e])) ++e;
+        double v;
+        if (!ParseDouble(line.substr(p, e - p), v)) return false;
+        if (count < values.size()) values[count] = v;
+        if (++count > kMaxColumns) return false;
+        p = e;
+    }
+}
+
+enum class LineKind { blank, comment, row, text };
+
+// Sorts lines into blanks, comments (with the /* */ blocks), rows of numbers and other text.
+class LineClassifier {
+public:
+    LineKind classify(std::string_view line, std::array<double, 3>& values, std::size_t& count,
+                      std::string_view& text) {
+        text = TrimBlanks(line);
+        if (in_block_) {
+            if (text.find("*/") != std::string_view::npos) in_block_ = false;
+            return LineKind::comment;
+        }
+        if (text.empty()) return LineKind::blank;
+        const char c = text.front();
+        if (c == '#' || c == '!' || c == ';' || c == '\'') {
+            text = TrimBlanks(text.substr(1));
+            return LineKind::comment;
+        }
+        if (text.substr(0, 2) == "/*") {
+            in_block_ = text.find("*/", 2) == std::string_view::npos;
+            text = TrimBlanks(text.substr(2));
+            return LineKind::comment;
+        }
+        if (ParseRow(text, values, count) && count >= 2) return LineKind::row;
+        return LineKind::text;
+    }
+
+private:
+    bool in_block_ = false;
+};
+
+// The text up to a DOS end-of-file byte.
+std::string_view TextOf(Bytes bytes) {
+    std::string_view text = AsText(bytes);
+    const std::size_t eof = text.find('\x1a');
+    return eof == std::string_view::npos ? text : text.substr(0, eof);
+}
+
+struct Row {
+    std::array<double, 3> values{};
+    std::size_t count = 0;
+    std::uint64_t line = 0;
+    std::string_view text;
+};
+
+void AppendComment(std::string& comments, std::string_view text) {
+    if (text.empty() || comments.size() >= kMaxComments) return;
+    if (!comments.empty()) comments += '\n';
+    comments.append(text.substr(0, kMaxComments - std::min(comments.size(), kMaxComments)));
+}
+
+void AddRow(Scan& scan, const Row& r, std::size_t columns) {
+    scan.two_theta.push_back(r.values[0]);
+    scan.counts.push_back(r.values[1]);
+    if (columns == 3) scan.sigma.push_back(r.values[2]);
+}
+
+}  // namespace
+
+bool IsTolerantText(Bytes bytes) {
+    const Bytes head = bytes.first(std::min(bytes.size(), kHead));
+    // Text only: a zero byte is never in an export of columns.
+    if (std::memchr(head.data(), 0, head.size())) return false;
+    const std::string_view text = TextOf(head);
+    const bool whole = text.size() < kHead;
+    LineSplitter lines(text);
+    LineClassifier classifier;
+    std::string_view line, trimmed;
+    std::array<double, 3> values;
+    std::size_t count = 0, previous = 0;
+    bool confirmed = false, pending = false;
+    while (lines.next(line)) {
+        // The last line of a cut head may be incomplete.
+        if (!whole && lines.offset() >= text.size()) break;
+        const LineKind kind = classifier.classify(line, values, count, trimmed);
+        if (kind == LineKind::blank || kind == LineKind::comment) continue;
+        if (confirmed) {
+            // Within the head, the rest must read as the reader reads it.
+            if (kind == LineKind::text || count != previous) return false;
+            continue;
+        }
+        if (kind == LineKind::text) {
+            pending = false;  // header lines, or a header line of numbers above text
+            continue;
+        }
+        if (pending && count == previous) {
+            confirmed = true;  // two rows alike: columns
+            continue;
+        }
+        pending = true;
+        previous = count;
+    }
+    // Columns, or a file of a single row.
+    return confirmed || (whole && pending);
+}
+
+Measurement ReadTolerantText(const Source& source) {
+    LineSplitter lines(TextOf(source.bytes));
+    LineClassifier classifier;
+    Measurement m;
+    Scan scan;
+    std::string& comments = m.meta.comments;
+    std::string_view line, trimmed;
+    std::optional<Row> pending;  // a first row not yet confirmed by the next one
+    std::size_t columns = 0;     // values per row, once the data have begun
+    Row row;
+    while (lines.next(line)) {
+        const LineKind kind = classifier.classify(line, row.values, row.count, trimmed);
+        row.line = lines.number();
+        row.text = trimmed;
+        if (kind == LineKind::blank) continue;
+        if (kind == LineKind::comment) {
+            if (columns == 0) AppendComment(comments, trimmed);
+            continue;
+        }
+        if (kind == LineKind::text) {
+            if (columns > 0)
+                throw ReadError(Problem::malformed, "a line between the data rows is neither numbers nor a comment")
+                    .at_line(row.line);
+            if (pending) {
+                // A lone row above text is a header line written in numbers.
+                AppendComment(comments, pending->text);
+                pending.reset();
+            }
+            AppendComment(comments, trimmed);
+            continue;
+        }
+        if (columns == 0) {
+            if (!pending) {
+                pending = row;
+                continue;
+            }
+            if (pending->count != row.count) {
+                // The first row does not match the rows after it: it belongs to the header.
+                AppendComment(comments, pending->text);
+                pending = row;
+                continue;
+            }
+            columns = row.count;
+            AddRow(scan, *pending, columns);
+            pending.reset();
+        } else if (row.count != columns) {
+            throw ReadError(Problem::malformed, "the line holds " + std::to_string(row.count) +
+                                                    " values where the rows before it hold " +
+                                                    std::to_string(columns))
+                .at_line(row.line);
+        }
+        AddRow(scan, row, columns);
+    }
+    if (columns == 0 && pending) {
+        columns = pending->count;
+        AddRow(scan, *pending, columns);
+    }
+    if (columns == 0) throw ReadError(Problem::no_data, "the file holds no rows of numbers");
+    if (columns > 3)
+        m.warnings.push_back("the rows hold " + std::to_string(columns) +
+                             " values; only the first two (x and y) are read");
+    m.scans.push_back(std::move(scan));
+    return m;
+}
+
+}  // namespace xrddata::formats

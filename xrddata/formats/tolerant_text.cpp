@@ -16,9 +16,12 @@ namespace {
 
 // Detection looks at this much of the file: the first data rows lie within it in every export seen.
 constexpr std::size_t kHead = 64 * 1024;
+// ... and at this much of its end, when it is larger.
+constexpr std::size_t kTail = 4 * 1024;
 // Header and comment text kept as the comments, at most.
 constexpr std::size_t kMaxComments = 8 * 1024;
 constexpr std::size_t kMaxColumns = 64;
+constexpr std::size_t kMaxHeaderPairs = 200;
 
 bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\r' || c == '\f' || c == '\v'; }
 
@@ -49,7 +52,13 @@ public:
                       std::string_view& text) {
         text = TrimBlanks(line);
         if (in_block_) {
-            if (text.find("*/") != std::string_view::npos) in_block_ = false;
+            if (const std::size_t end = text.find("*/"); end != std::string_view::npos) {
+                in_block_ = false;
+                text = text.substr(0, end);
+            }
+            // Lines inside a block often carry a marker of their own ("# key = value").
+            if (!text.empty() && (text.front() == '#' || text.front() == '!' || text.front() == ';')) text.remove_prefix(1);
+            text = TrimBlanks(text);
             return LineKind::comment;
         }
         if (text.empty()) return LineKind::blank;
@@ -59,8 +68,10 @@ public:
             return LineKind::comment;
         }
         if (text.substr(0, 2) == "/*") {
-            in_block_ = text.find("*/", 2) == std::string_view::npos;
-            text = TrimBlanks(text.substr(2));
+            text.remove_prefix(2);
+            const std::size_t end = text.find("*/");
+            in_block_ = end == std::string_view::npos;
+            text = TrimBlanks(text.substr(0, end));
             return LineKind::comment;
         }
         if (ParseRow(text, values, count) && count >= 2) return LineKind::row;
@@ -91,10 +102,68 @@ void AppendComment(std::string& comments, std::string_view text) {
     comments.append(text.substr(0, kMaxComments - std::min(comments.size(), kMaxComments)));
 }
 
+// The pairs of a header line: "Key: "value" Key2: "value2" ..." (the export of an evaluation program), or one
+// "key = value". Nothing for other lines.
+void AddHeaderPairs(std::string_view text, Metadata& meta) {
+    Properties pairs;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(": \"");
+        if (colon == std::string_view::npos) break;
+        const std::size_t close = rest.find('"', colon + 3);
+        if (close == std::string_view::npos) break;
+        const std::string_view key = TrimBlanks(rest.substr(0, colon));
+        if (key.empty() || key.find_first_of(" \t\"") != std::string_view::npos) break;
+        pairs.emplace_back(std::string(key), std::string(rest.substr(colon + 3, close - colon - 3)));
+        rest = TrimBlanks(rest.substr(close + 1));
+    }
+    if (!pairs.empty() && rest.empty()) {
+        for (auto& [key, value] : pairs) {
+            if (value.empty()) continue;
+            if (key == "Anode" && meta.anode.empty()) meta.anode = value;
+            if (key == "Id" && meta.sample.empty()) meta.sample = value;
+            meta.properties.emplace_back(std::move(key), std::move(value));
+        }
+        return;
+    }
+    const std::size_t eq = text.find('=');
+    if (eq == std::string_view::npos || text.find('=', eq + 1) != std::string_view::npos) return;
+    const std::string_view key = TrimBlanks(text.substr(0, eq)), value = TrimBlanks(text.substr(eq + 1));
+    if (!key.empty() && !value.empty() && meta.properties.size() < kMaxHeaderPairs)
+        meta.properties.emplace_back(std::string(key), std::string(value));
+}
+
+// A header or comment line before the data.
+void AddHeaderLine(Metadata& meta, std::string_view text) {
+    AppendComment(meta.comments, text);
+    AddHeaderPairs(text, meta);
+}
+
 void AddRow(Scan& scan, const Row& r, std::size_t columns) {
     scan.two_theta.push_back(r.values[0]);
     scan.counts.push_back(r.values[1]);
     if (columns == 3) scan.sigma.push_back(r.values[2]);
+}
+
+// Whether the last lines of a file larger than the head are rows of `columns` values (or blanks and comments): a
+// file whose columns end in a line of another kind (a closing "/" of a keyed format) is not columns of numbers.
+bool TailIsRows(Bytes bytes, std::size_t columns) {
+    const std::string_view all = TextOf(bytes);
+    if (all.size() <= kHead) return true;
+    std::string_view tail = all.substr(all.size() - kTail);
+    tail.remove_prefix(std::min(tail.size(), tail.find_first_of("\r\n")));  // the first line is cut
+    if (std::memchr(tail.data(), 0, tail.size())) return false;
+    LineSplitter lines(tail);
+    LineClassifier classifier;
+    std::string_view line, trimmed;
+    std::array<double, 3> values;
+    std::size_t count = 0;
+    while (lines.next(line)) {
+        const LineKind kind = classifier.classify(line, values, count, trimmed);
+        if (kind == LineKind::blank || kind == LineKind::comment) continue;
+        if (kind == LineKind::text || count != columns) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -132,8 +201,8 @@ bool IsTolerantText(Bytes bytes) {
         pending = true;
         previous = count;
     }
-    // Columns, or a file of a single row.
-    return confirmed || (whole && pending);
+    if (whole) return confirmed || pending;  // columns, or a file of a single row
+    return confirmed && TailIsRows(bytes, previous);
 }
 
 Measurement ReadTolerantText(const Source& source) {
@@ -141,7 +210,6 @@ Measurement ReadTolerantText(const Source& source) {
     LineClassifier classifier;
     Measurement m;
     Scan scan;
-    std::string& comments = m.meta.comments;
     std::string_view line, trimmed;
     std::optional<Row> pending;  // a first row not yet confirmed by the next one
     std::size_t columns = 0;     // values per row, once the data have begun
@@ -152,7 +220,7 @@ Measurement ReadTolerantText(const Source& source) {
         row.text = trimmed;
         if (kind == LineKind::blank) continue;
         if (kind == LineKind::comment) {
-            if (columns == 0) AppendComment(comments, trimmed);
+            if (columns == 0) AddHeaderLine(m.meta, trimmed);
             continue;
         }
         if (kind == LineKind::text) {
@@ -161,10 +229,10 @@ Measurement ReadTolerantText(const Source& source) {
                     .at_line(row.line);
             if (pending) {
                 // A lone row above text is a header line written in numbers.
-                AppendComment(comments, pending->text);
+                AddHeaderLine(m.meta, pending->text);
                 pending.reset();
             }
-            AppendComment(comments, trimmed);
+            AddHeaderLine(m.meta, trimmed);
             continue;
         }
         if (columns == 0) {
@@ -174,7 +242,7 @@ Measurement ReadTolerantText(const Source& source) {
             }
             if (pending->count != row.count) {
                 // The first row does not match the rows after it: it belongs to the header.
-                AppendComment(comments, pending->text);
+                AddHeaderLine(m.meta, pending->text);
                 pending = row;
                 continue;
             }
@@ -194,6 +262,13 @@ Measurement ReadTolerantText(const Source& source) {
         AddRow(scan, *pending, columns);
     }
     if (columns == 0) throw ReadError(Problem::no_data, "the file holds no rows of numbers");
+    // The step time and scan type some exports state in their header.
+    for (const char* key : {"TimePerStep", "Time per step (sec)"}) {
+        double t;
+        if (const std::string* v = find_property(m.meta.properties, key); v && !scan.step_time && ParseDouble(*v, t) && t >= 0)
+            scan.step_time = t;
+    }
+    if (const std::string* v = find_property(m.meta.properties, "Scantype")) scan.axis = *v;
     if (columns > 3)
         m.warnings.push_back("the rows hold " + std::to_string(columns) +
                              " values; only the first two (x and y) are read");

@@ -67,6 +67,7 @@ std::string WriteRawV4(const RawV4File& f) {
         for (float c : r.counts) {
             b.f32(c);
             if (r.datum == 8) b.u32(1);
+            else if (r.datum > 4) b.zeros(r.datum - 4);
         }
     }
     return b.str();

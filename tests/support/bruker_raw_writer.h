@@ -40,7 +40,7 @@ struct RawV4Range {
     double start = 10.0, step = 0.02;
     float step_time = 76.8f, kv = 40.0f, ma = 40.0f;
     double wavelength = 1.5406;
-    std::uint32_t datum = 4;  // 8: each value followed by a status word 1
+    std::uint32_t datum = 4;  // 8: each value followed by a status word 1; more: zeros after the value
     std::vector<RawV4Record> extra = {RawV4DriveStart("2Theta", 10.0), RawV4DriveStart("Theta", 5.0)};
     std::optional<std::uint32_t> extra_length;  // default: the records' length
     std::vector<float> counts;

@@ -86,7 +86,8 @@ bool ReadRange(Bytes bytes, std::size_t at, std::size_t index, Measurement& m, s
         if (std::isfinite(ka2) && ka2 > 0) m.meta.ka2_wavelength = ka2;
     }
     m.scans.push_back(std::move(scan));
-    next = data + 4 * n;
+    // A cut range ends the file, with whatever part of a value follows its last whole point.
+    next = n < steps ? bytes.size() : data + 4 * n;
     return n == steps && h.u32(148) != 0;
 }
 

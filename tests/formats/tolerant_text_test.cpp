@@ -76,13 +76,6 @@ TEST(TolerantText, NumbersAboveTheColumnsAreHeader) {
     EXPECT_EQ(wide.scans[0].counts, (std::vector<double>{2, 3}));
     EXPECT_TRUE(wide.scans[0].sigma.empty());
     EXPECT_EQ(wide.warnings.size(), 1u);
-    // The step time and scan type of an evaluation program's export.
-    const Measurement eva = Read("'Id: \"s1\" Anode: \"Cu\" Scantype: \"Coupled TwoTheta/Theta\" TimePerStep: \"96\" \r\n"
-                                 "5.0001 4.852\r\n5.0103 4.9\r\n");
-    EXPECT_EQ(eva.meta.sample, "s1");
-    EXPECT_EQ(eva.meta.anode, "Cu");
-    EXPECT_EQ(*eva.scans[0].step_time, 96.0);
-    EXPECT_EQ(eva.scans[0].axis, "Coupled TwoTheta/Theta");
 }
 
 TEST(TolerantText, RowsThatBreakTheColumnsFailWithTheirLine) {
@@ -161,4 +154,8 @@ TEST(TolerantText, RealFiles) {
     EXPECT_EQ(*find_property(bmb.meta.properties, "User sample name"), "eel69B");
     EXPECT_EQ(*bmb.scans[0].step_time, 0.1);
     EXPECT_EQ(read_file(dir + "Tutorial_04.xye").meta.comments, "1.78897");
+    const Measurement eva = read_file(dir + "example_evadiffract.xy");
+    EXPECT_EQ(eva.meta.anode, "Cu");
+    EXPECT_EQ(*eva.scans[0].step_time, 96.0);
+    EXPECT_EQ(eva.scans[0].axis, "Coupled TwoTheta/Theta");
 }

@@ -89,6 +89,14 @@ TEST(TolerantText, RowsThatBreakTheColumnsFailWithTheirLine) {
     EXPECT_NE(std::string(e.what()).find("t.xy"), std::string::npos);
     e = ErrorOf("1 2\n3 4\n5 nan\n");  // not a number: text between rows
     EXPECT_EQ(*e.line(), 3u);
+    // Decimal commas: splitting "0,29" at its comma would make two values of each; refused, not misread.
+    for (const char* text : {"41110,0001736 0,29\n41110,5 0,31\n", "10,0;100;1,5\n10,5;121;1,6\n"}) {
+        e = ErrorOf(text);
+        EXPECT_EQ(e.problem(), Problem::malformed) << text;
+        EXPECT_EQ(*e.line(), 1u) << text;
+        EXPECT_FALSE(Detected(text)) << text;
+    }
+    EXPECT_EQ(Read("10.0,100,10\n10.5,121,11\n").scans[0].sigma, (std::vector<double>{10, 11}));
     EXPECT_EQ(ErrorOf("only a title\n\n# and a comment\n").problem(), Problem::no_data);
     EXPECT_EQ(ErrorOf("").problem(), Problem::no_data);
     EXPECT_EQ(ErrorOf("/* never closed\n1 2\n3 4\n").problem(), Problem::no_data);

@@ -25,14 +25,25 @@ constexpr std::size_t kMaxHeaderPairs = 200;
 
 bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\r' || c == '\f' || c == '\v'; }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 // The values of a line that holds only numbers (at most kMaxColumns are kept, `count` counts them all); false
-// when it holds anything else.
-bool ParseRow(std::string_view line, std::array<double, 3>& values, std::size_t& count) {
+// when it holds anything else. decimal_comma: a comma stands alone between two digits ("1,5") while blanks, tabs
+// or semicolons separate the values elsewhere on the line: the commas are decimal separators, and reading them
+// as separators would split every value in two.
+bool ParseRow(std::string_view line, std::array<double, 3>& values, std::size_t& count, bool& decimal_comma) {
     count = 0;
+    bool tight_comma = false, other_separator = false;
     std::size_t p = 0;
     while (true) {
+        const std::size_t run = p;
         while (p < line.size() && IsSeparator(line[p])) ++p;
-        if (p == line.size()) return true;
+        if (p == line.size()) break;
+        if (run > 0) {
+            const std::string_view separator = line.substr(run, p - run);
+            if (separator == "," && IsDigit(line[run - 1]) && IsDigit(line[p])) tight_comma = true;
+            if (separator.find(',') == std::string_view::npos) other_separator = true;
+        }
         std::size_t e = p;
         while (e < line.size() && !IsSeparator(line[e])) ++e;
         double v;
@@ -41,9 +52,11 @@ bool ParseRow(std::string_view line, std::array<double, 3>& values, std::size_t&
         if (++count > kMaxColumns) return false;
         p = e;
     }
+    decimal_comma = tight_comma && other_separator;
+    return true;
 }
 
-enum class LineKind { blank, comment, row, text };
+enum class LineKind { blank, comment, row, text, decimal_comma };
 
 // Sorts lines into blanks, comments (with the /* */ blocks), rows of numbers and other text.
 class LineClassifier {
@@ -74,7 +87,9 @@ public:
             text = TrimBlanks(text.substr(0, end));
             return LineKind::comment;
         }
-        if (ParseRow(text, values, count) && count >= 2) return LineKind::row;
+        bool decimal_comma = false;
+        if (ParseRow(text, values, count, decimal_comma) && count >= 2)
+            return decimal_comma ? LineKind::decimal_comma : LineKind::row;
         return LineKind::text;
     }
 
@@ -161,7 +176,7 @@ bool TailIsRows(Bytes bytes, std::size_t columns) {
     while (lines.next(line)) {
         const LineKind kind = classifier.classify(line, values, count, trimmed);
         if (kind == LineKind::blank || kind == LineKind::comment) continue;
-        if (kind == LineKind::text || count != columns) return false;
+        if (kind != LineKind::row || count != columns) return false;
     }
     return true;
 }
@@ -185,6 +200,7 @@ bool IsTolerantText(Bytes bytes) {
         if (!whole && lines.offset() >= text.size()) break;
         const LineKind kind = classifier.classify(line, values, count, trimmed);
         if (kind == LineKind::blank || kind == LineKind::comment) continue;
+        if (kind == LineKind::decimal_comma) return false;
         if (confirmed) {
             // Within the head, the rest must read as the reader reads it.
             if (kind == LineKind::text || count != previous) return false;
@@ -223,6 +239,11 @@ Measurement ReadTolerantText(const Source& source) {
             if (columns == 0) AddHeaderLine(m.meta, trimmed);
             continue;
         }
+        if (kind == LineKind::decimal_comma)
+            throw ReadError(Problem::malformed, "the values are written with decimal commas (\"" +
+                                                    std::string(trimmed.substr(0, 40)) +
+                                                    "\"); only '.' is read as a decimal separator")
+                .at_line(row.line);
         if (kind == LineKind::text) {
             if (columns > 0)
                 throw ReadError(Problem::malformed, "a line between the data rows is neither numbers nor a comment")

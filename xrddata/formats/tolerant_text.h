@@ -4,7 +4,9 @@
 //
 // Lines end in LF, CR LF or CR. Blank lines are skipped wherever they are. Comment lines start with '#', '!', ';'
 // or a single quote (after blanks), and a "/*" line opens a comment block that runs to the line holding "*/".
-// Values are separated by blanks, tabs, commas or semicolons (a decimal separator is always '.'). A line of two or
+// Values are separated by blanks, tabs, commas or semicolons; the decimal separator is always '.', and rows written
+// with decimal commas ("10,5 121" or "10,5;121", a comma between two digits beside other separators) are refused
+// rather than split at their commas. A line of two or
 // more numbers is a data row; lines before the first row that are not numbers (titles, column names, a lone
 // wavelength) are header lines. A leading row whose number of values differs from the row after it is taken as
 // header too (a date or a range written as numbers above the columns). A DOS end-of-file byte (0x1A) ends the text.

@@ -13,8 +13,11 @@
 #include "xrddata/formats/philipsrd.h"
 #include "xrddata/formats/ras.h"
 #include "xrddata/formats/rasx.h"
+#include "xrddata/formats/rawv1.h"
+#include "xrddata/formats/rawv4.h"
 #include "xrddata/formats/riet7.h"
 #include "xrddata/formats/rigakudat.h"
+#include "xrddata/formats/tolerant_text.h"
 #include "xrddata/formats/uxd.h"
 #include "xrddata/formats/xdd.h"
 #include "xrddata/formats/xrdml.h"
@@ -36,7 +39,10 @@ const std::vector<FormatInfo>& Table() {
         {26, "FullProf", "FullProf powder data (INSTRM 0 free format, INSTRM 10 XYDATA)", "dat", IsFullProf,
          ReadFullProf},
 
-        // Newer formats with an unambiguous magic or a distinctive header.
+        // Newer formats with an unambiguous magic or a distinctive header. "RAW " (with a blank) and "RAW4.00"
+        // differ in their fourth byte from the DIFFRAC-plus "RAW1.01", the DIFFRAC-AT "RAW2" and the STOE "RAW_".
+        {11, "RawV1", "Bruker DIFFRAC-AT raw, version 1 (RAW )", "raw", IsRawV1, ReadRawV1},
+        {12, "RawV4", "Bruker DIFFRAC.SUITE raw, version 4 (RAW4.00)", "raw", IsRawV4, ReadRawV4},
         {13, "BRML", "Bruker BRML (zip of XML raw data)", "brml", IsBrml, ReadBrml},
         {14, "XRDML", "PANalytical XRDML", "xrdml", IsXrdml, ReadXrdml},
         {15, "RAS", "Rigaku RAS", "ras", IsRas, ReadRas},
@@ -52,6 +58,8 @@ const std::vector<FormatInfo>& Table() {
         {30, "CSV", "Comma-, tab- or semicolon-separated columns with a header row", "csv tsv tab", IsCsv, ReadCsv},
 
         // Tolerant x-y text accepts the most files: it comes last.
+        {17, "TolerantText", "x-y(-sigma) text columns with header, comment and blank lines", "xy xye txt dat asc",
+         IsTolerantText, ReadTolerantText},
     };
     return table;
 }

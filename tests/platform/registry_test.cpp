@@ -331,40 +331,74 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
     }
 }
 
-TEST(Registry, FilesThatDoNotParseAreMovedAsideNotOverwritten) {
+TEST(Registry, FilesThatDoNotParseAreReportedAndMovedAsideNotOverwritten) {
     const std::string longLine = "\"Long\"=\"" + std::string(1 << 20, 'x') + "\"\r\n";
-    const std::vector<std::string> bad = {
-        std::string(kSample).substr(0, 60),                         // cut inside a section name
-        std::string(kSample) + "\"Cut\"=\"no end\r\n",              // cut inside a text
-        std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe", 19),  // binary
-        "[HKEY_CURRENT_USER\\Software]\r\n",                         // no header
-        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n",            // another root
-        "REGEDIT4\r\n\"Orphan\"=\"value\"\r\n",                      // a value outside a section
-        "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n\"D\"=dword:123456789\r\n",  // nine digits
-        "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n" + std::string(1 << 20, 'y') + "\r\n",
+    struct Case {
+        std::string text;
+        const char* report;  // what follows "does not parse: " in the message
+    };
+    const std::vector<Case> bad = {
+        // Cut inside a section name.
+        {std::string(kSample).substr(0, 60), "line 5 (the file ends inside this line (no line end)): [HKEY_CURRENT_US"},
+        // Cut inside a dword: the shorter number is not taken.
+        {std::string(kSample) + "\"N\"=dword:0000000", "line 8 (the file ends inside this line (no line end)): "
+                                                        "\"N\"=dword:0000000"},
+        {std::string(kSample) + "\"Cut\"=\"no end\r\n", "line 8 (a text value that does not end): \"Cut\"=\"no end"},
+        {std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe", 19), "line 1 (a zero byte): \\x7fELF\\x02\\x01\\x01"},
+        {"[HKEY_CURRENT_USER\\Software]\r\n", "line 1 (the first line is not REGEDIT4): [HKEY_CURRENT_USER\\Software]"},
+        {"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n",
+         "line 2 (a section under another root): [HKEY_LOCAL_MACHINE\\Software]"},
+        {"REGEDIT4\r\n\"Orphan\"=\"value\"\r\n", "line 2 (a value before the first section): \"Orphan\"=\"value\""},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n\"D\"=dword:123456789\r\n",
+         "line 3 (a dword that is not one to eight hex digits): \"D\"=dword:123456789"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n" + std::string(1 << 20, 'y') + "\r\n",
+         "line 3 (neither a section, a value nor a comment): yyyy"},
     };
     for (size_t i = 0; i < bad.size(); ++i) {
         SCOPED_TRACE(i);
         RegistrySandbox box;
-        WriteFile(box.user, bad[i]);
-        // Reads see an empty store; the file is not touched by reading.
+        WriteFile(box.user, bad[i].text);
+        // The first read reports the file once and moves it aside; reads see an empty store.
+        testing::internal::CaptureStderr();
         EXPECT_EQ(Open(HKEY_CURRENT_USER, "Software\\Maker"), nullptr);
         HKEY software = Open(HKEY_CURRENT_USER, "Software");
         ASSERT_NE(software, nullptr);
         RegCloseKey(software);
-        EXPECT_EQ(FolderEntries(box.dir.path().string()), std::vector<std::string>{"user.reg"});
+        const std::string err = testing::internal::GetCapturedStderr();
+        std::vector<std::string> names = FolderEntries(box.dir.path().string());
+        ASSERT_EQ(names.size(), 2u);
+        EXPECT_EQ(names[0].substr(0, 13), "user.reg.bad-");
+        EXPECT_EQ(names[1], "user.reg.lock");
+        EXPECT_EQ(ReadFile(box.dir.file(names[0])), bad[i].text);
+        const std::string head = "xrddata: warning: the settings store " + box.user + " does not parse: " +
+                                 bad[i].report;
+        EXPECT_EQ(err.substr(0, head.size()), head);
+        EXPECT_NE(err.find("; it was moved to " + box.dir.file(names[0]) + "; the factory values are used\n"),
+                  std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
 
+        // A change writes a new file beside the kept one.
         HKEY k = Create(HKEY_CURRENT_USER, "Software\\Fresh");
         ASSERT_NE(k, nullptr);
         RegCloseKey(k);
-        std::vector<std::string> names = FolderEntries(box.dir.path().string());
-        ASSERT_EQ(names.size(), 3u);
-        EXPECT_EQ(names[0], "user.reg");
-        EXPECT_EQ(names[1].substr(0, 13), "user.reg.bad-");
-        EXPECT_EQ(names[2], "user.reg.lock");
-        EXPECT_EQ(ReadFile(box.dir.file(names[1])), bad[i]);
+        EXPECT_EQ(FolderEntries(box.dir.path().string()), (std::vector<std::string>{"user.reg", names[0], names[1]}));
+        EXPECT_EQ(ReadFile(box.dir.file(names[0])), bad[i].text);
         EXPECT_EQ(ReadFile(box.user),
                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\r\n[HKEY_CURRENT_USER\\Software\\Fresh]\r\n\r\n");
+    }
+
+    // A file that turns bad between a read and a change is kept aside by the change too.
+    {
+        RegistrySandbox box;
+        WriteFile(box.user, kSample);
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker");
+        ASSERT_NE(k, nullptr);
+        WriteFile(box.user, std::string(kSample) + "\"N\"=dword:0000000");
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(SetDword(k, "New", 1), ERROR_KEY_DELETED);  // the key is not in what remains
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("does not parse: line 8"), std::string::npos);
+        RegCloseKey(k);
+        EXPECT_EQ(FolderEntries(box.dir.path().string()).size(), 2u);
     }
 
     // Empty files and very long values are fine.

@@ -36,8 +36,10 @@ void CXRDData::ReadFactory(double& dBackgroundLength, double& dBackgroundScale, 
 void CXRDData::ReadRegistry(double& dBackgroundLength, double& dBackgroundScale, int& bAutoWidth, int& nWidthType,
                             double& dFixedWidth, double& dU, double& dV, double& dW, int& nCountType,
                             double& dScaleFactor, double& dEsds) {
-    // One look at the store for all eleven reads.
+    // One look at the store for all eleven reads; the sub-keys that reading creates where they are missing are
+    // written in one replace of the store.
     CRegistryReadScope scope;
+    CRegistryTransaction batch(CRegistryTransaction::LockAtFirstChange);
     HKEY hKey = GetRegistryKey();
     if (!hKey) return;
     dBackgroundLength = GetProfileReal(hKey, "BackgroundLength", m_dBackgroundLength);
@@ -57,6 +59,10 @@ void CXRDData::ReadRegistry(double& dBackgroundLength, double& dBackgroundScale,
 void CXRDData::WriteRegistry(double dBackgroundLength, double dBackgroundScale, int bAutoWidth, int nWidthType,
                              double dFixedWidth, double dU, double dV, double dW, int nCountType,
                              double dScaleFactor, double dEsds) {
+    // The eleven values are one change of the store: other writers see all of them or none, and a value another
+    // process changed meanwhile is kept unless it is one of these eleven with a new value.
+    CRegistryReadScope scope;
+    CRegistryTransaction change(CRegistryTransaction::LockAtFirstChange);
     HKEY hKey = GetRegistryKey();
     if (!hKey) return;
     WriteProfileReal(hKey, "BackgroundLength", dBackgroundLength);
@@ -117,6 +123,7 @@ HKEY CXRDData::GetSectionKey(HKEY hKey, const char* name) {
 // the low bytes and leaves the rest zero, a longer one does not fit and gives the default.
 UINT CXRDData::GetProfileInt(HKEY hKey, const char* name, int nDefault) {
     if (!hKey) return static_cast<UINT>(nDefault);
+    CRegistryReadScope scope;
     HKEY hSection = GetSectionKey(hKey, name);
     if (!hSection) return static_cast<UINT>(nDefault);
     BYTE bytes[4] = {0, 0, 0, 0};
@@ -132,6 +139,7 @@ UINT CXRDData::GetProfileInt(HKEY hKey, const char* name, int nDefault) {
 CString CXRDData::GetProfileString(HKEY hKey, const char* name, const char* sDefault) {
     CString fallback = sDefault ? sDefault : "";
     if (!hKey) return fallback;
+    CRegistryReadScope scope;
     HKEY hSection = GetSectionKey(hKey, name);
     if (!hSection) return fallback;
     CString text;
@@ -152,28 +160,39 @@ double CXRDData::GetProfileReal(HKEY hKey, const char* name, double dDefault) {
     return CAtof(text.c_str());
 }
 
+// Stores the value in its sub-key and ends the change that may have created the sub-key: 1 only when the store
+// took both.
+static int SetSectionValue(HKEY hSection, const char* name, DWORD type, const BYTE* bytes, DWORD size,
+                           CRegistryTransaction& change) {
+    LONG result = RegSetValueEx(hSection, name, 0, type, bytes, size);
+    RegCloseKey(hSection);
+    LONG written = change.Commit();
+    return result == ERROR_SUCCESS && written == ERROR_SUCCESS ? 1 : 0;
+}
+
 int CXRDData::WriteProfileInt(HKEY hKey, const char* name, int value) {
     if (!hKey) return 0;
-    HKEY hSection = GetSectionKey(hKey, name);
-    if (!hSection) return 0;
     DWORD v = static_cast<DWORD>(value);
     const BYTE bytes[4] = {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
                            static_cast<BYTE>(v >> 24)};
-    LONG result = RegSetValueEx(hSection, name, 0, REG_DWORD, bytes, sizeof bytes);
-    RegCloseKey(hSection);
-    return result == ERROR_SUCCESS ? 1 : 0;
+    // The sub-key (perhaps new) and the value are one change of the store.
+    CRegistryReadScope scope;
+    CRegistryTransaction change(CRegistryTransaction::LockAtFirstChange);
+    HKEY hSection = GetSectionKey(hKey, name);
+    if (!hSection) return 0;
+    return SetSectionValue(hSection, name, REG_DWORD, bytes, sizeof bytes, change);
 }
 
 // The text is stored with its terminating zero.
 int CXRDData::WriteProfileString(HKEY hKey, const char* name, const char* value) {
     if (!hKey || !name) return 0;
+    if (!value) value = "";
+    CRegistryReadScope scope;
+    CRegistryTransaction change(CRegistryTransaction::LockAtFirstChange);
     HKEY hSection = GetSectionKey(hKey, name);
     if (!hSection) return 0;
-    if (!value) value = "";
-    LONG result = RegSetValueEx(hSection, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                                static_cast<DWORD>(std::strlen(value) + 1));
-    RegCloseKey(hSection);
-    return result == ERROR_SUCCESS ? 1 : 0;
+    return SetSectionValue(hSection, name, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                           static_cast<DWORD>(std::strlen(value) + 1), change);
 }
 
 int CXRDData::WriteProfileReal(HKEY hKey, const char* name, double value) {

@@ -436,6 +436,8 @@ CRegistryReadScope::~CRegistryReadScope() {
     if (--t_scopeDepth == 0) t_scope = 0;
 }
 
+std::uint64_t RegistryUserContentSerial() { return State().user.Serial(t_scope); }
+
 CRegistryTransaction::CRegistryTransaction(LockMode mode) : m_uncaught(std::uncaught_exceptions()) {
     State().user.BeginTransaction(mode == LockNow);
 }

@@ -134,6 +134,11 @@ public:
     CRegistryReadScope& operator=(const CRegistryReadScope&) = delete;
 };
 
+// The content of the user's file (HKEY_CURRENT_USER) as the calling thread's next read would see it, as a number
+// (the file is checked as by any read): equal numbers mean equal content, so that a caller may keep what it
+// derived from the content. 0 inside a transaction that holds the lock (the content changes with each change).
+XRDDATA_API std::uint64_t RegistryUserContentSerial();
+
 // While an object of this class lives, the calling thread's changes of the user's file (HKEY_CURRENT_USER and
 // HKEY_CLASSES_ROOT) form one transaction: the file's lock is taken (at once, or with LockAtFirstChange at the
 // first change), every change applies to the file as read under the lock, and Commit, or the end of the

@@ -176,6 +176,11 @@ std::unique_ptr<Key> Clone(const Key& k) {
 
 }  // namespace
 
+Snapshot::Snapshot() {
+    static std::atomic<std::uint64_t> counter{0};
+    serial = ++counter;
+}
+
 bool Stamp::operator==(const Stamp& o) const {
     if (exists != o.exists) return false;
     if (!exists) return true;
@@ -344,6 +349,12 @@ const Key& StoreFile::Current(unsigned scope) {
     Publish(fresh);
     cache.scope = scope;
     return cache.snapshot->tree;
+}
+
+std::uint64_t StoreFile::Serial(unsigned scope) {
+    Current(scope);
+    if (t_transaction[m_slot].locked) return 0;
+    return t_cache[m_slot].snapshot->serial;
 }
 
 LONG StoreFile::Lock(Locked& l) {

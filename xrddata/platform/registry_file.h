@@ -40,7 +40,9 @@ struct Stamp {
 
 // The content of a file as read at one moment; never changed once published.
 struct Snapshot {
-    std::string path;  // as StoreFile::Path gave it
+    Snapshot();
+    std::uint64_t serial;  // unique to this snapshot in the process
+    std::string path;      // as StoreFile::Path gave it
     Stamp stamp;
     Key tree;
 };
@@ -62,6 +64,9 @@ public:
     // moved aside and reported on stderr once. The result stays valid for the calling thread until its next call
     // of Current. A nonzero scope names a read scope: within one scope the file is checked only once.
     const Key& Current(unsigned scope = 0);
+    // What Current gives now, as a number: equal numbers mean the same content; 0 inside a transaction of this
+    // thread that holds the lock (its content changes with every change).
+    std::uint64_t Serial(unsigned scope = 0);
 
     // Runs change on the content read afresh under the lock (inside a transaction of this thread: on the
     // transaction's content). When change succeeds and reports a modification, the new content replaces the file

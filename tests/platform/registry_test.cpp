@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
@@ -506,4 +507,149 @@ TEST(Registry, ChangedFilesAreReadAgainOncePerReadScope) {
     EXPECT_EQ(Get(k, "Kept").second, "<missing>");
     EXPECT_EQ(SetDword(k, "V", 1), ERROR_KEY_DELETED);
     RegCloseKey(k);
+}
+
+namespace {
+
+// Reads every value of a group of n DWORDs (absent: 0), sets one, and writes the group back, as a program that
+// keeps its settings together does; inside a transaction the read and the write are one step.
+bool ReadModifyWrite(const char* key, int n, int own, DWORD value) {
+    CRegistryTransaction tx;
+    HKEY k = Create(HKEY_CURRENT_USER, key);
+    if (!k) return false;
+    std::vector<DWORD> group(n, 0);
+    for (int i = 0; i < n; ++i) {
+        std::string bytes = Get(k, ("V" + std::to_string(i)).c_str()).second;
+        if (bytes.size() == 4) std::memcpy(&group[i], bytes.data(), 4);
+    }
+    group[own] = value;
+    bool ok = true;
+    for (int i = 0; i < n; ++i) ok = SetDword(k, ("V" + std::to_string(i)).c_str(), group[i]) == ERROR_SUCCESS && ok;
+    RegCloseKey(k);
+    return tx.Commit() == ERROR_SUCCESS && ok;
+}
+
+}  // namespace
+
+TEST(RegistryTransaction, ConcurrentReadModifyWritesOfAGroupLoseNoValue) {
+    RegistrySandbox box;
+    constexpr int kWriters = 20, kRounds = 10;
+    for (int round = 1; round <= kRounds; ++round) {
+        // All writers start together once the pipe closes.
+        int gate[2];
+        ASSERT_EQ(::pipe(gate), 0);
+        std::vector<pid_t> children;
+        for (int w = 0; w < kWriters; ++w) {
+            pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                ::close(gate[1]);
+                char c;
+                while (::read(gate[0], &c, 1) > 0) {
+                }
+                ::_exit(ReadModifyWrite("Software\\Group", kWriters, w, DWORD(round * 100 + w)) ? 0 : 1);
+            }
+            children.push_back(pid);
+        }
+        ::close(gate[0]);
+        ::close(gate[1]);
+        for (pid_t pid : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Group");
+        ASSERT_NE(k, nullptr);
+        int lost = 0;
+        for (int w = 0; w < kWriters; ++w) {
+            DWORD v = DWORD(round * 100 + w);
+            lost += Get(k, ("V" + std::to_string(w)).c_str()).second != std::string(reinterpret_cast<char*>(&v), 4);
+        }
+        RegCloseKey(k);
+        EXPECT_EQ(lost, 0) << "round " << round;
+    }
+}
+
+TEST(RegistryTransaction, ChangesAreOneReplaceSeenByTheWriterAtOnce) {
+    RegistrySandbox box;
+    WriteFile(box.user, kSample);
+    struct stat before;
+    ASSERT_EQ(::stat(box.user.c_str(), &before), 0);
+    {
+        CRegistryTransaction tx;
+        HKEY k = Create(HKEY_CURRENT_USER, "Software\\Maker\\New");
+        ASSERT_NE(k, nullptr);
+        EXPECT_EQ(SetDword(k, "A", 1), ERROR_SUCCESS);
+        EXPECT_EQ(SetText(k, "B", "two"), ERROR_SUCCESS);
+        {
+            CRegistryTransaction inner(CRegistryTransaction::LockAtFirstChange);  // joins the outer one
+            EXPECT_EQ(SetDword(k, "C", 3), ERROR_SUCCESS);
+            EXPECT_EQ(inner.Commit(), ERROR_SUCCESS);
+        }
+        // The writer reads its own changes; the file is untouched until the end.
+        EXPECT_EQ(Get(k, "B").second, Sz("two"));
+        EXPECT_EQ(ReadFile(box.user), kSample);
+        RegCloseKey(k);
+    }
+    struct stat after;
+    ASSERT_EQ(::stat(box.user.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_NE(ReadFile(box.user).find("[HKEY_CURRENT_USER\\Software\\Maker\\New]\r\n\"A\"=dword:00000001\r\n"
+                                      "\"B\"=\"two\"\r\n\"C\"=dword:00000003\r\n"),
+              std::string::npos);
+
+    // An exception out of the scope, and Rollback, drop the changes.
+    try {
+        CRegistryTransaction tx;
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker\\New");
+        SetDword(k, "A", 9);
+        RegCloseKey(k);
+        throw std::runtime_error("stop");
+    } catch (const std::runtime_error&) {
+    }
+    {
+        CRegistryTransaction tx;
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker\\New");
+        SetDword(k, "B", 9);
+        RegCloseKey(k);
+        tx.Rollback();
+    }
+    HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker\\New");
+    EXPECT_EQ(Get(k, "A").second, std::string("\x01\0\0\0", 4));
+    EXPECT_EQ(Get(k, "B").second, Sz("two"));
+    RegCloseKey(k);
+}
+
+TEST(RegistryTransaction, ValuesThatCannotBeWrittenAreReportedNotPretended) {
+    RegistrySandbox box;
+    // A read-only file: the change fails at once, is not seen by the transaction's own reads, and the commit
+    // reports it.
+    WriteFile(box.user, kSample);
+    ::chmod(box.user.c_str(), 0444);
+    {
+        CRegistryTransaction tx;
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker");
+        ASSERT_NE(k, nullptr);
+        EXPECT_EQ(SetDword(k, "New", 1), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(Get(k, "New").second, "<missing>");
+        EXPECT_EQ(Get(k, "Kept").second, Sz("yes"));
+        RegCloseKey(k);
+        EXPECT_EQ(tx.Commit(), ERROR_ACCESS_DENIED);
+    }
+    EXPECT_EQ(ReadFile(box.user), kSample);
+
+    // The folder goes away between a change and the commit: the commit fails and says so.
+    std::string dir = box.dir.file("gone");
+    fs::create_directory(dir);
+    ::setenv("XRDDATA_USER_REGISTRY", (dir + "/user.reg").c_str(), 1);
+    {
+        CRegistryTransaction tx;
+        HKEY k = Create(HKEY_CURRENT_USER, "Software\\Maker");
+        ASSERT_NE(k, nullptr);
+        EXPECT_EQ(SetDword(k, "New", 1), ERROR_SUCCESS);
+        RegCloseKey(k);
+        fs::remove_all(dir);
+        EXPECT_NE(tx.Commit(), ERROR_SUCCESS);
+    }
+    EXPECT_FALSE(fs::exists(dir + "/user.reg"));
 }

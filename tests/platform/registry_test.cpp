@@ -1,12 +1,14 @@
 #include "xrddata/platform/registry.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -652,4 +654,41 @@ TEST(RegistryTransaction, ValuesThatCannotBeWrittenAreReportedNotPretended) {
         EXPECT_NE(tx.Commit(), ERROR_SUCCESS);
     }
     EXPECT_FALSE(fs::exists(dir + "/user.reg"));
+}
+
+TEST(RegistryTransaction, ReadersOnOtherThreadsSeeATransactionWholeOrNotAtAll) {
+    RegistrySandbox box;
+    HKEY k = Create(HKEY_CURRENT_USER, "Software\\Pair");
+    ASSERT_NE(k, nullptr);
+    SetDword(k, "A", 0);
+    SetDword(k, "B", 0);
+    constexpr DWORD kLast = 150;
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0}, backwards{0};
+    auto reader = [&] {
+        DWORD seen = 0;
+        while (!done.load()) {
+            CRegistryReadScope scope;  // one content for both reads
+            DWORD a = 0, b = 0;
+            std::memcpy(&a, Get(k, "A").second.data(), 4);
+            std::memcpy(&b, Get(k, "B").second.data(), 4);
+            torn += a != b;
+            backwards += a < seen;
+            seen = a;
+        }
+    };
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i) readers.emplace_back(reader);
+    for (DWORD v = 1; v <= kLast; ++v) {
+        CRegistryTransaction tx;
+        SetDword(k, "A", v);
+        SetDword(k, "B", v);
+        ASSERT_EQ(tx.Commit(), ERROR_SUCCESS);
+    }
+    done = true;
+    for (std::thread& t : readers) t.join();
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(backwards.load(), 0);
+    EXPECT_EQ(Get(k, "B").second, std::string(reinterpret_cast<const char*>(&kLast), 4));
+    RegCloseKey(k);
 }

@@ -336,9 +336,12 @@ const Key& StoreFile::Current(unsigned scope) {
 
     ThreadCache& cache = t_cache[m_slot];
     std::string path = Path();
+    // Within a read scope the content stays as first seen, but for the thread's own changes (Publish puts them
+    // into its cache).
+    if (scope != 0 && cache.scope == scope && cache.snapshot && cache.snapshot->path == path)
+        return cache.snapshot->tree;
     if (cache.generation != m_generation.load(std::memory_order_acquire)) Adopt(cache);
     if (cache.snapshot && cache.snapshot->path == path) {
-        if (scope != 0 && cache.scope == scope) return cache.snapshot->tree;
         Stamp now = StampNow(path);
         if (now == cache.snapshot->stamp) {
             cache.scope = scope;

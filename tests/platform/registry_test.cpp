@@ -347,7 +347,8 @@ TEST(Registry, FilesThatDoNotParseAreReportedAndMovedAsideNotOverwritten) {
         {std::string(kSample) + "\"N\"=dword:0000000", "line 8 (the file ends inside this line (no line end)): "
                                                         "\"N\"=dword:0000000"},
         {std::string(kSample) + "\"Cut\"=\"no end\r\n", "line 8 (a text value that does not end): \"Cut\"=\"no end"},
-        {std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe", 19), "line 1 (a zero byte): \\x7fELF\\x02\\x01\\x01"},
+        {std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe", 19),
+         "line 1 (a zero byte): \\x7fELF\\x02\\x01\\x01"},
         {"[HKEY_CURRENT_USER\\Software]\r\n", "line 1 (the first line is not REGEDIT4): [HKEY_CURRENT_USER\\Software]"},
         {"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n",
          "line 2 (a section under another root): [HKEY_LOCAL_MACHINE\\Software]"},

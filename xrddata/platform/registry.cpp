@@ -89,7 +89,8 @@ thread_local unsigned t_scopeDepth = 0;
 thread_local unsigned t_scope = 0;
 
 // The content of the two files as one call sees it: each file is looked at (and re-read when it changed) at most
-// once per call, so that keys found early in a call stay valid to its end.
+// once per call, so that keys found early in a call stay valid until the call changes the store (a change
+// publishes new content, and the thread lets go of the old).
 class View {
 public:
     const Key& User() {

@@ -176,7 +176,7 @@ TEST(Settings, AStoreCutShortIsReportedNotReadAsShorterNumbers) {
     EXPECT_EQ(d.m_nWidthType, 0);
     EXPECT_EQ(again.m_bAutoWidth, 1);
     EXPECT_EQ(err.rfind("xrddata: warning: the settings store " + box.user +
-                            " does not parse: line 9 (the file ends inside this line (no line end)): "
+                            " does not parse: line 9 (the file ends inside this dword (no line end)): "
                             "\"WidthType\"=dword:0000000; it was moved to " + box.user + ".bad-",
                         0),
               0u)

@@ -342,10 +342,12 @@ TEST(Registry, FilesThatDoNotParseAreReportedAndMovedAsideNotOverwritten) {
     };
     const std::vector<Case> bad = {
         // Cut inside a section name.
-        {std::string(kSample).substr(0, 60), "line 5 (the file ends inside this line (no line end)): [HKEY_CURRENT_US"},
-        // Cut inside a dword: the shorter number is not taken.
-        {std::string(kSample) + "\"N\"=dword:0000000", "line 8 (the file ends inside this line (no line end)): "
+        {std::string(kSample).substr(0, 60), "line 5 (a section without its closing bracket): [HKEY_CURRENT_US"},
+        // Cut inside a dword or a hex value: the smaller number, the fewer bytes are not taken.
+        {std::string(kSample) + "\"N\"=dword:0000000", "line 8 (the file ends inside this dword (no line end)): "
                                                         "\"N\"=dword:0000000"},
+        {std::string(kSample) + "\"B\"=hex:01,02", "line 8 (the file ends inside this hex value (no line end)): "
+                                                  "\"B\"=hex:01,02"},
         {std::string(kSample) + "\"Cut\"=\"no end\r\n", "line 8 (a text value that does not end): \"Cut\"=\"no end"},
         {std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe", 19),
          "line 1 (a zero byte): \\x7fELF\\x02\\x01\\x01"},
@@ -411,9 +413,11 @@ TEST(Registry, FilesThatDoNotParseAreReportedAndMovedAsideNotOverwritten) {
     HKEY k = Create(HKEY_CURRENT_USER, "Software\\Maker");
     ASSERT_NE(k, nullptr);
     RegCloseKey(k);
-    WriteFile(box.user, std::string(kSample) + longLine);
+    // A last text, section or eight-digit dword without its line end is whole.
+    WriteFile(box.user, std::string(kSample) + longLine + "\"D\"=dword:0000002a\r\n\"Last\"=\"x\"");
     k = Open(HKEY_CURRENT_USER, "Software\\Maker");
     ASSERT_NE(k, nullptr);
+    EXPECT_EQ(Get(k, "Last").second, Sz("x"));
     EXPECT_EQ(Get(k, "Long").second.size(), (1u << 20) + 1);
     EXPECT_EQ(Get(k, "Kept").second, Sz("yes"));
     RegCloseKey(k);

@@ -9,8 +9,8 @@
 // A file is parsed once per process and re-read only when it changed (path, inode, size or times); reads take no
 // process-wide lock. Every change takes a lock file beside the store (<file>.lock), re-reads the file under it,
 // writes a temporary file in the same folder, flushes it and renames it over the old one; a transaction
-// (CRegistryTransaction) makes several changes one such replace. A file that does not parse (a last line without
-// its line end counts as cut short) is moved aside (<file>.bad-<UTC time>) when it is first read, reported once
+// (CRegistryTransaction) makes several changes one such replace. A file that does not parse (one that ends inside
+// a dword or hex value without a line end counts as cut short) is moved aside (<file>.bad-<UTC time>) when it is first read, reported once
 // on stderr with the line that failed and the new name, and reads as empty; it is never overwritten. Changes to
 // a file or folder that cannot be written fail with an error code and leave the old file as it was.
 #pragma once

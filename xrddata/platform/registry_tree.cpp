@@ -259,8 +259,6 @@ bool ParseRegText(std::string_view text, const char* rootName, Key& root, ParseE
             continue;
         }
         if (line.front() == ';') continue;
-        // The file ends inside this line: whatever it holds may be cut short.
-        if (!ended) return fail("the file ends inside this line (no line end)");
         if (line.front() == '[') {
             if (line.back() != ']') return fail("a section without its closing bracket");
             std::string_view inner = line.substr(1, line.size() - 2);
@@ -292,7 +290,10 @@ bool ParseRegText(std::string_view text, const char* rootName, Key& root, ParseE
             section->SetValue(name, REG_SZ, data);
         } else if (StartsWithNoCase(line, "dword:")) {
             DWORD d;
-            if (!ParseHex32(line.substr(6), d)) return fail("a dword that is not one to eight hex digits");
+            std::string_view digits = line.substr(6);
+            if (!ParseHex32(digits, d)) return fail("a dword that is not one to eight hex digits");
+            // At the very end of the file, fewer than eight digits may be what is left of eight.
+            if (!ended && digits.size() < 8) return fail("the file ends inside this dword (no line end)");
             data.assign({static_cast<char>(d & 0xFF), static_cast<char>((d >> 8) & 0xFF),
                          static_cast<char>((d >> 16) & 0xFF), static_cast<char>(d >> 24)});
             section->SetValue(name, REG_DWORD, data);
@@ -315,10 +316,11 @@ bool ParseRegText(std::string_view text, const char* rootName, Key& root, ParseE
                 if (!nextLine(more)) return fail("the file ends inside a continued hex value");
                 raw = more;
                 if (more.find('\0') != std::string_view::npos) return fail("a zero byte");
-                if (!ended) return fail("the file ends inside this line (no line end)");
                 bytes += TrimView(more);
             }
             if (!ParseHexBytes(bytes, data)) return fail("hex bytes that are not two-digit pairs split by commas");
+            // At the very end of the file the bytes may be the first of more.
+            if (!ended) return fail("the file ends inside this hex value (no line end)");
             section->SetValue(name, type, data);
         } else {
             return fail("a value that is neither text, dword nor hex");

@@ -54,8 +54,9 @@ struct ParseError {
 // Reads .reg text whose sections all lie under rootName into root (which gets the keys and values, merged with
 // what it holds). False (with the place in error, when given) when the text does not have that form: a missing
 // "REGEDIT4" header, a section under another root, a line that is neither a section, a value, a comment nor
-// blank, a value outside a section, a zero byte, or a last section or value line without its line end (a file
-// cut short there would otherwise read as a shorter name or number: "dword:0000000" for "dword:00000001").
+// blank, a value outside a section, a zero byte, or a last line without its line end holding a dword of fewer
+// than eight digits or hex bytes (a file cut short there would otherwise read as a smaller number or fewer bytes:
+// "dword:0000000" for "dword:00000001"; texts and sections show their end by their closing quote or bracket).
 // Empty text (or only blanks) is an empty store.
 bool ParseRegText(std::string_view text, const char* rootName, Key& root, ParseError* error = nullptr);
 

@@ -68,13 +68,13 @@ TEST(PluginLoad, OnlyLibrariesThatOnlyTheirOwnerAndRootCanReplace) {
     EXPECT_EQ(Load(base + "/shared/link.so"), E_ACCESSDENIED);
 
     const std::vector<std::string> expected = {
-        "The component the library xye.so is not loaded: the path is not absolute",
-        "The component the library ./xye.so is not loaded: the path is not absolute",
-        "The component the library " + open + " is not loaded: " + open +
+        "The component library xye.so is not loaded: the path is not absolute",
+        "The component library ./xye.so is not loaded: the path is not absolute",
+        "The component library " + open + " is not loaded: " + open +
             " is writable by users other than its owner",
-        "The component the library " + group + " is not loaded: the folder " + base +
+        "The component library " + group + " is not loaded: the folder " + base +
             "/b is writable by users other than its owner",
-        "The component the library " + base + "/shared/link.so is not loaded: the folder " + base +
+        "The component library " + base + "/shared/link.so is not loaded: the folder " + base +
             "/shared is writable by users other than its owner",
     };
     EXPECT_EQ(box.Texts(), expected);
@@ -127,7 +127,7 @@ TEST(PluginLoad, RegistrationsThatCannotBeLoadedLeaveTheImportToTheBuiltInReader
                             box.dir.file("missing.so") +
                             " cannot be found (No such file or directory). The built-in readers read the files in "
                             "its place.");
-    EXPECT_NE(texts[1].find("The component the library " + exposed + " is not loaded"), std::string::npos);
+    EXPECT_NE(texts[1].find("The component library " + exposed + " is not loaded"), std::string::npos);
     EXPECT_NE(texts[2].find("The plug-in format " + TestClassId(42) + " cannot be loaded: the library " + exposed),
               std::string::npos);
 

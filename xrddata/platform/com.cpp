@@ -234,7 +234,9 @@ HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void*, REFIID riid
                     shown = std::find(t.refusedShown.begin(), t.refusedShown.end(), path) != t.refusedShown.end();
                     if (!shown) t.refusedShown.push_back(path);
                 }
-                if (!shown) AfxMessageBox("The component " + why, MB_OK | MB_ICONEXCLAMATION);
+                if (!shown)
+                    AfxMessageBox("The component library " + path + " is not loaded: " + check.reason,
+                                  MB_OK | MB_ICONEXCLAMATION);
                 return Failed(E_ACCESSDENIED, why);
             }
             handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

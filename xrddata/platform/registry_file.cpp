@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "xrddata/platform/registry.h"
 
@@ -316,18 +317,29 @@ std::shared_ptr<const Snapshot> StoreFile::Load(const std::string& path) {
 
 void StoreFile::Publish(std::shared_ptr<const Snapshot> snapshot) {
     ThreadCache& cache = t_cache[m_slot];
-    std::lock_guard<std::mutex> guard(m_publish);
-    m_latest = snapshot;
-    std::uint64_t g = m_generation.load(std::memory_order_relaxed) + 1;
-    m_generation.store(g, std::memory_order_release);
-    cache.snapshot = std::move(snapshot);
+    std::shared_ptr<const Snapshot> previous;
+    std::uint64_t g;
+    {
+        std::lock_guard<std::mutex> guard(m_publish);
+        previous = std::exchange(m_latest, snapshot);
+        g = m_generation.load(std::memory_order_relaxed) + 1;
+        m_generation.store(g, std::memory_order_release);
+    }
+    // Older content is let go of outside the lock (the last reference frees a whole tree).
+    previous = std::exchange(cache.snapshot, std::move(snapshot));
     cache.generation = g;
 }
 
 void StoreFile::Adopt(ThreadCache& cache) {
-    std::lock_guard<std::mutex> guard(m_publish);
-    if (m_latest) cache.snapshot = m_latest;
-    cache.generation = m_generation.load(std::memory_order_relaxed);
+    std::shared_ptr<const Snapshot> latest;
+    std::uint64_t g;
+    {
+        std::lock_guard<std::mutex> guard(m_publish);
+        latest = m_latest;
+        g = m_generation.load(std::memory_order_relaxed);
+    }
+    if (latest) std::swap(cache.snapshot, latest);
+    cache.generation = g;
 }
 
 const Key& StoreFile::Current(unsigned scope) {

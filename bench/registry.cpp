@@ -1,4 +1,6 @@
-// Settings store: a cached value query, a locked atomic write, and parsing a larger store file afresh.
+// Settings store: a cached value query, a locked atomic write, parsing a larger store file afresh, and the
+// eleven processing settings a new pattern reads (on one and on two threads) and writes back.
+//   build/bench/bench_registry --benchmark_filter=Eleven
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -6,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/registry.h"
 
 namespace {
@@ -90,5 +93,41 @@ void BM_ParseStore(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 BENCHMARK(BM_ParseStore)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// The store holding all eleven settings, as after the first pattern of a user who saved them.
+void StoreEleven() {
+    CXRDData first;
+    first.WriteRegistry(6.0, 2.0, 0, 1, 0.2, 0.001, -0.002, 0.03, 1, 2.0, 3.0);
+}
+
+// What constructing a pattern costs in the store: ReadRegistry reads the eleven values (and creates their
+// sub-keys where missing). With several threads each reads on its own pattern.
+void BM_ReadElevenSettings(benchmark::State& state) {
+    // Every thread waits here until the one store is ready, before its first pattern reads it.
+    static Sandbox box;
+    static const bool stored = (StoreEleven(), true);
+    benchmark::DoNotOptimize(stored);
+    CXRDData d(0);
+    double length, scale, fixed, u, v, w, factor, esds;
+    int autoWidth, widthType, countType;
+    for (auto _ : state) {
+        d.ReadRegistry(length, scale, autoWidth, widthType, fixed, u, v, w, countType, factor, esds);
+        benchmark::DoNotOptimize(esds);
+    }
+}
+BENCHMARK(BM_ReadElevenSettings)->Threads(1)->Threads(2)->UseRealTime();
+
+// The Data Settings dialog's "store as defaults" with one value changed each time: one replace of the file.
+void BM_WriteElevenSettings(benchmark::State& state) {
+    Sandbox box;
+    StoreEleven();
+    CXRDData d(0);
+    double esds = 1.0;
+    for (auto _ : state) {
+        esds += 1.0;
+        d.WriteRegistry(6.0, 2.0, 0, 1, 0.2, 0.001, -0.002, 0.03, 1, 2.0, esds);
+    }
+}
+BENCHMARK(BM_WriteElevenSettings)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "import/import_support.h"
+#include "import/plugin_support.h"
 #include "xrddata/import/plugincount.h"
 #include "xrddata/platform/ui.h"
 
@@ -186,10 +187,14 @@ TEST(ImportDriver, CancelAndEmptyPath) {
 TEST(ImportDriver, RegisteredPluginsTakeOver) {
     ImportSandbox box;
     EXPECT_EQ(CountPluginFormats(), 0);
+    // "{A}" names no class and cannot be loaded: it does not count (and is reported once). The other's component
+    // exists, but its entry lacks three of the four values.
+    plugin_test::ScriptedClass component(44, plugin_test::Script{}, nullptr);
     WriteFile(box.registry.system,
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenic\\ZIDEzerEzizir\\Formats\\{A}]\r\n\r\n"
-              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenic\\ZIDEzerEzizir\\Formats\\{B}]\r\n\"Description\"=\"B\"\r\n\r\n");
-    EXPECT_EQ(CountPluginFormats(), 2);
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenic\\ZIDEzerEzizir\\Formats\\" +
+                  plugin_test::TestClassId(44) + "]\r\n\"Description\"=\"B\"\r\n\r\n");
+    EXPECT_EQ(CountPluginFormats(), 1);
     std::string path = box.Write("ok.xy", "1 4\n2 9\n");
     CXRDData d;
     d.m_strSampleName = "kept";
@@ -200,5 +205,7 @@ TEST(ImportDriver, RegisteredPluginsTakeOver) {
     EXPECT_EQ(d.GetSize(), 0);
     ASSERT_EQ(box.ui.shown.size(), 2u);
     EXPECT_EQ(box.ui.shown[0].combos[0].entries, std::vector<std::string>{"Auto"});
-    EXPECT_EQ(box.Texts(), std::vector<std::string>{"No XRD Format found for File:\n" + path});
+    EXPECT_EQ(box.Texts(), (std::vector<std::string>{"The plug-in format {A} cannot be loaded: its name is not a class "
+                                                     "identifier. The built-in readers read the files in its place.",
+                                                     "No XRD Format found for File:\n" + path}));
 }

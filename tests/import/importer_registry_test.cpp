@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 
 #include "support/registry_sandbox.h"
 #include "support/support.h"
@@ -35,4 +36,18 @@ TEST(ImporterRegistry, DefaultsWithoutStoreAndWrittenBackOnDestruction) {
                                  Section("DataFormat", "dword:00000000") +
                                  Section("PeakDataFormat", "dword:00000001");
     EXPECT_EQ(ReadFile(box.user), expected);
+}
+
+TEST(ImporterRegistry, UnchangedChoicesLeaveTheStoreFileAlone) {
+    RegistrySandbox box;
+    { CFileImporter first(nullptr); }
+    struct stat before;
+    ASSERT_EQ(::stat(box.user.c_str(), &before), 0);
+    for (int i = 0; i < 3; ++i) {
+        CFileImporter again(nullptr);
+    }
+    struct stat after;
+    ASSERT_EQ(::stat(box.user.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // never replaced
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
 }

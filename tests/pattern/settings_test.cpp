@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 #include <string>
 
 #include "pattern/pattern_support.h"
@@ -154,6 +158,76 @@ TEST(Settings, StoreFilesThatDoNotParseGiveFactoryValues) {
                 EXPECT_EQ(ReadFile(e.path().string()), bad);
             }
         EXPECT_EQ(backups, 1);
+    }
+}
+
+TEST(Settings, AStoreCutShortIsReportedNotReadAsShorterNumbers) {
+    RegistrySandbox box;
+    // The file ends inside the WidthType value: "dword:0000000" of "dword:00000001".
+    const std::string cut = SettingsFile({"AutoWidth]\r\n\"AutoWidth\"=dword:00000000\r\n",
+                                          "WidthType]\r\n\"WidthType\"=dword:00000001\r\n"});
+    WriteFile(box.user, cut.substr(0, cut.size() - 5));
+    testing::internal::CaptureStderr();
+    CXRDData d;
+    CXRDData again;
+    const std::string err = testing::internal::GetCapturedStderr();
+    // The whole store is refused: factory values, also for the AutoWidth that was stored whole.
+    EXPECT_EQ(d.m_bAutoWidth, 1);
+    EXPECT_EQ(d.m_nWidthType, 0);
+    EXPECT_EQ(again.m_bAutoWidth, 1);
+    EXPECT_EQ(err.rfind("xrddata: warning: the settings store " + box.user +
+                            " does not parse: line 9 (the file ends inside this dword (no line end)): "
+                            "\"WidthType\"=dword:0000000; it was moved to " + box.user + ".bad-",
+                        0),
+              0u)
+        << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);  // once
+}
+
+// Each writer changes one setting of a pattern built inside a transaction and stores all eleven, as a program
+// that sets one default does.
+TEST(Settings, ConcurrentWritersOfDifferentSettingsLoseNone) {
+    RegistrySandbox box;
+    constexpr int kRounds = 2;
+    for (int round = 1; round <= kRounds; ++round) {
+        std::vector<pid_t> children;
+        for (int w = 0; w < 11; ++w) {
+            pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                CRegistryTransaction tx;
+                CXRDData p;
+                Eleven e;
+                Read(p, e);
+                double* reals[] = {&e.length, &e.scale, nullptr, nullptr, &e.fixed, &e.u, &e.v, &e.w, nullptr,
+                                   &e.factor, &e.esds};
+                int* ints[] = {nullptr, nullptr, &e.autoWidth, &e.widthType, nullptr, nullptr, nullptr, nullptr,
+                               &e.countType, nullptr, nullptr};
+                if (reals[w]) *reals[w] = round * 10 + w;
+                else *ints[w] = (round + w) % 2;
+                p.WriteRegistry(e.length, e.scale, e.autoWidth, e.widthType, e.fixed, e.u, e.v, e.w, e.countType,
+                                e.factor, e.esds);
+                ::_exit(tx.Commit() == ERROR_SUCCESS ? 0 : 1);
+            }
+            children.push_back(pid);
+        }
+        for (pid_t pid : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        CXRDData n;
+        EXPECT_EQ(n.m_dBackgroundLength, round * 10 + 0);
+        EXPECT_EQ(n.m_dBackgroundScale, round * 10 + 1);
+        EXPECT_EQ(n.m_bAutoWidth, (round + 2) % 2);
+        EXPECT_EQ(n.m_nWidthType, (round + 3) % 2);
+        EXPECT_EQ(n.m_dFixedWidth, round * 10 + 4);
+        EXPECT_EQ(n.m_dU, round * 10 + 5);
+        EXPECT_EQ(n.m_dV, round * 10 + 6);
+        EXPECT_EQ(n.m_dW, round * 10 + 7);
+        EXPECT_EQ(n.m_nCountType, (round + 8) % 2);
+        EXPECT_EQ(n.m_dScaleFactor, round * 10 + 9);
+        EXPECT_EQ(n.m_dEsds, round * 10 + 10);
     }
 }
 

@@ -1,11 +1,14 @@
 #include "xrddata/platform/registry.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -331,40 +334,77 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
     }
 }
 
-TEST(Registry, FilesThatDoNotParseAreMovedAsideNotOverwritten) {
+TEST(Registry, FilesThatDoNotParseAreReportedAndMovedAsideNotOverwritten) {
     const std::string longLine = "\"Long\"=\"" + std::string(1 << 20, 'x') + "\"\r\n";
-    const std::vector<std::string> bad = {
-        std::string(kSample).substr(0, 60),                         // cut inside a section name
-        std::string(kSample) + "\"Cut\"=\"no end\r\n",              // cut inside a text
-        std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe", 19),  // binary
-        "[HKEY_CURRENT_USER\\Software]\r\n",                         // no header
-        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n",            // another root
-        "REGEDIT4\r\n\"Orphan\"=\"value\"\r\n",                      // a value outside a section
-        "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n\"D\"=dword:123456789\r\n",  // nine digits
-        "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n" + std::string(1 << 20, 'y') + "\r\n",
+    struct Case {
+        std::string text;
+        const char* report;  // what follows "does not parse: " in the message
+    };
+    const std::vector<Case> bad = {
+        // Cut inside a section name.
+        {std::string(kSample).substr(0, 60), "line 5 (a section without its closing bracket): [HKEY_CURRENT_US"},
+        // Cut inside a dword or a hex value: the smaller number, the fewer bytes are not taken.
+        {std::string(kSample) + "\"N\"=dword:0000000", "line 8 (the file ends inside this dword (no line end)): "
+                                                        "\"N\"=dword:0000000"},
+        {std::string(kSample) + "\"B\"=hex:01,02", "line 8 (the file ends inside this hex value (no line end)): "
+                                                  "\"B\"=hex:01,02"},
+        {std::string(kSample) + "\"Cut\"=\"no end\r\n", "line 8 (a text value that does not end): \"Cut\"=\"no end"},
+        {std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe", 19),
+         "line 1 (a zero byte): \\x7fELF\\x02\\x01\\x01"},
+        {"[HKEY_CURRENT_USER\\Software]\r\n", "line 1 (the first line is not REGEDIT4): [HKEY_CURRENT_USER\\Software]"},
+        {"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n",
+         "line 2 (a section under another root): [HKEY_LOCAL_MACHINE\\Software]"},
+        {"REGEDIT4\r\n\"Orphan\"=\"value\"\r\n", "line 2 (a value before the first section): \"Orphan\"=\"value\""},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n\"D\"=dword:123456789\r\n",
+         "line 3 (a dword that is not one to eight hex digits): \"D\"=dword:123456789"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n" + std::string(1 << 20, 'y') + "\r\n",
+         "line 3 (neither a section, a value nor a comment): yyyy"},
     };
     for (size_t i = 0; i < bad.size(); ++i) {
         SCOPED_TRACE(i);
         RegistrySandbox box;
-        WriteFile(box.user, bad[i]);
-        // Reads see an empty store; the file is not touched by reading.
+        WriteFile(box.user, bad[i].text);
+        // The first read reports the file once and moves it aside; reads see an empty store.
+        testing::internal::CaptureStderr();
         EXPECT_EQ(Open(HKEY_CURRENT_USER, "Software\\Maker"), nullptr);
         HKEY software = Open(HKEY_CURRENT_USER, "Software");
         ASSERT_NE(software, nullptr);
         RegCloseKey(software);
-        EXPECT_EQ(FolderEntries(box.dir.path().string()), std::vector<std::string>{"user.reg"});
+        const std::string err = testing::internal::GetCapturedStderr();
+        std::vector<std::string> names = FolderEntries(box.dir.path().string());
+        ASSERT_EQ(names.size(), 2u);
+        EXPECT_EQ(names[0].substr(0, 13), "user.reg.bad-");
+        EXPECT_EQ(names[1], "user.reg.lock");
+        EXPECT_EQ(ReadFile(box.dir.file(names[0])), bad[i].text);
+        const std::string head = "xrddata: warning: the settings store " + box.user + " does not parse: " +
+                                 bad[i].report;
+        EXPECT_EQ(err.substr(0, head.size()), head);
+        EXPECT_NE(err.find("; it was moved to " + box.dir.file(names[0]) + "; the factory values are used\n"),
+                  std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
 
+        // A change writes a new file beside the kept one.
         HKEY k = Create(HKEY_CURRENT_USER, "Software\\Fresh");
         ASSERT_NE(k, nullptr);
         RegCloseKey(k);
-        std::vector<std::string> names = FolderEntries(box.dir.path().string());
-        ASSERT_EQ(names.size(), 3u);
-        EXPECT_EQ(names[0], "user.reg");
-        EXPECT_EQ(names[1].substr(0, 13), "user.reg.bad-");
-        EXPECT_EQ(names[2], "user.reg.lock");
-        EXPECT_EQ(ReadFile(box.dir.file(names[1])), bad[i]);
+        EXPECT_EQ(FolderEntries(box.dir.path().string()), (std::vector<std::string>{"user.reg", names[0], names[1]}));
+        EXPECT_EQ(ReadFile(box.dir.file(names[0])), bad[i].text);
         EXPECT_EQ(ReadFile(box.user),
                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\r\n[HKEY_CURRENT_USER\\Software\\Fresh]\r\n\r\n");
+    }
+
+    // A file that turns bad between a read and a change is kept aside by the change too.
+    {
+        RegistrySandbox box;
+        WriteFile(box.user, kSample);
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker");
+        ASSERT_NE(k, nullptr);
+        WriteFile(box.user, std::string(kSample) + "\"N\"=dword:0000000");
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(SetDword(k, "New", 1), ERROR_KEY_DELETED);  // the key is not in what remains
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("does not parse: line 8"), std::string::npos);
+        RegCloseKey(k);
+        EXPECT_EQ(FolderEntries(box.dir.path().string()).size(), 2u);
     }
 
     // Empty files and very long values are fine.
@@ -373,9 +413,11 @@ TEST(Registry, FilesThatDoNotParseAreMovedAsideNotOverwritten) {
     HKEY k = Create(HKEY_CURRENT_USER, "Software\\Maker");
     ASSERT_NE(k, nullptr);
     RegCloseKey(k);
-    WriteFile(box.user, std::string(kSample) + longLine);
+    // A last text, section or eight-digit dword without its line end is whole.
+    WriteFile(box.user, std::string(kSample) + longLine + "\"D\"=dword:0000002a\r\n\"Last\"=\"x\"");
     k = Open(HKEY_CURRENT_USER, "Software\\Maker");
     ASSERT_NE(k, nullptr);
+    EXPECT_EQ(Get(k, "Last").second, Sz("x"));
     EXPECT_EQ(Get(k, "Long").second.size(), (1u << 20) + 1);
     EXPECT_EQ(Get(k, "Kept").second, Sz("yes"));
     RegCloseKey(k);
@@ -471,5 +513,187 @@ TEST(Registry, ChangedFilesAreReadAgainOncePerReadScope) {
     fs::remove(box.user);
     EXPECT_EQ(Get(k, "Kept").second, "<missing>");
     EXPECT_EQ(SetDword(k, "V", 1), ERROR_KEY_DELETED);
+    RegCloseKey(k);
+}
+
+namespace {
+
+// Reads every value of a group of n DWORDs (absent: 0), sets one, and writes the group back, as a program that
+// keeps its settings together does; inside a transaction the read and the write are one step.
+bool ReadModifyWrite(const char* key, int n, int own, DWORD value) {
+    CRegistryTransaction tx;
+    HKEY k = Create(HKEY_CURRENT_USER, key);
+    if (!k) return false;
+    std::vector<DWORD> group(n, 0);
+    for (int i = 0; i < n; ++i) {
+        std::string bytes = Get(k, ("V" + std::to_string(i)).c_str()).second;
+        if (bytes.size() == 4) std::memcpy(&group[i], bytes.data(), 4);
+    }
+    group[own] = value;
+    bool ok = true;
+    for (int i = 0; i < n; ++i) ok = SetDword(k, ("V" + std::to_string(i)).c_str(), group[i]) == ERROR_SUCCESS && ok;
+    RegCloseKey(k);
+    return tx.Commit() == ERROR_SUCCESS && ok;
+}
+
+}  // namespace
+
+TEST(RegistryTransaction, ConcurrentReadModifyWritesOfAGroupLoseNoValue) {
+    RegistrySandbox box;
+    constexpr int kWriters = 20, kRounds = 10;
+    for (int round = 1; round <= kRounds; ++round) {
+        // All writers start together once the pipe closes.
+        int gate[2];
+        ASSERT_EQ(::pipe(gate), 0);
+        std::vector<pid_t> children;
+        for (int w = 0; w < kWriters; ++w) {
+            pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                ::close(gate[1]);
+                char c;
+                while (::read(gate[0], &c, 1) > 0) {
+                }
+                ::_exit(ReadModifyWrite("Software\\Group", kWriters, w, DWORD(round * 100 + w)) ? 0 : 1);
+            }
+            children.push_back(pid);
+        }
+        ::close(gate[0]);
+        ::close(gate[1]);
+        for (pid_t pid : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Group");
+        ASSERT_NE(k, nullptr);
+        int lost = 0;
+        for (int w = 0; w < kWriters; ++w) {
+            DWORD v = DWORD(round * 100 + w);
+            lost += Get(k, ("V" + std::to_string(w)).c_str()).second != std::string(reinterpret_cast<char*>(&v), 4);
+        }
+        RegCloseKey(k);
+        EXPECT_EQ(lost, 0) << "round " << round;
+    }
+}
+
+TEST(RegistryTransaction, ChangesAreOneReplaceSeenByTheWriterAtOnce) {
+    RegistrySandbox box;
+    WriteFile(box.user, kSample);
+    struct stat before;
+    ASSERT_EQ(::stat(box.user.c_str(), &before), 0);
+    {
+        CRegistryTransaction tx;
+        HKEY k = Create(HKEY_CURRENT_USER, "Software\\Maker\\New");
+        ASSERT_NE(k, nullptr);
+        EXPECT_EQ(SetDword(k, "A", 1), ERROR_SUCCESS);
+        EXPECT_EQ(SetText(k, "B", "two"), ERROR_SUCCESS);
+        {
+            CRegistryTransaction inner(CRegistryTransaction::LockAtFirstChange);  // joins the outer one
+            EXPECT_EQ(SetDword(k, "C", 3), ERROR_SUCCESS);
+            EXPECT_EQ(inner.Commit(), ERROR_SUCCESS);
+        }
+        // The writer reads its own changes; the file is untouched until the end.
+        EXPECT_EQ(Get(k, "B").second, Sz("two"));
+        EXPECT_EQ(ReadFile(box.user), kSample);
+        RegCloseKey(k);
+    }
+    struct stat after;
+    ASSERT_EQ(::stat(box.user.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_NE(ReadFile(box.user).find("[HKEY_CURRENT_USER\\Software\\Maker\\New]\r\n\"A\"=dword:00000001\r\n"
+                                      "\"B\"=\"two\"\r\n\"C\"=dword:00000003\r\n"),
+              std::string::npos);
+
+    // An exception out of the scope, and Rollback, drop the changes.
+    try {
+        CRegistryTransaction tx;
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker\\New");
+        SetDword(k, "A", 9);
+        RegCloseKey(k);
+        throw std::runtime_error("stop");
+    } catch (const std::runtime_error&) {
+    }
+    {
+        CRegistryTransaction tx;
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker\\New");
+        SetDword(k, "B", 9);
+        RegCloseKey(k);
+        tx.Rollback();
+    }
+    HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker\\New");
+    EXPECT_EQ(Get(k, "A").second, std::string("\x01\0\0\0", 4));
+    EXPECT_EQ(Get(k, "B").second, Sz("two"));
+    RegCloseKey(k);
+}
+
+TEST(RegistryTransaction, ValuesThatCannotBeWrittenAreReportedNotPretended) {
+    RegistrySandbox box;
+    // A read-only file: the change fails at once, is not seen by the transaction's own reads, and the commit
+    // reports it.
+    WriteFile(box.user, kSample);
+    ::chmod(box.user.c_str(), 0444);
+    {
+        CRegistryTransaction tx;
+        HKEY k = Open(HKEY_CURRENT_USER, "Software\\Maker");
+        ASSERT_NE(k, nullptr);
+        EXPECT_EQ(SetDword(k, "New", 1), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(Get(k, "New").second, "<missing>");
+        EXPECT_EQ(Get(k, "Kept").second, Sz("yes"));
+        RegCloseKey(k);
+        EXPECT_EQ(tx.Commit(), ERROR_ACCESS_DENIED);
+    }
+    EXPECT_EQ(ReadFile(box.user), kSample);
+
+    // The folder goes away between a change and the commit: the commit fails and says so.
+    std::string dir = box.dir.file("gone");
+    fs::create_directory(dir);
+    ::setenv("XRDDATA_USER_REGISTRY", (dir + "/user.reg").c_str(), 1);
+    {
+        CRegistryTransaction tx;
+        HKEY k = Create(HKEY_CURRENT_USER, "Software\\Maker");
+        ASSERT_NE(k, nullptr);
+        EXPECT_EQ(SetDword(k, "New", 1), ERROR_SUCCESS);
+        RegCloseKey(k);
+        fs::remove_all(dir);
+        EXPECT_NE(tx.Commit(), ERROR_SUCCESS);
+    }
+    EXPECT_FALSE(fs::exists(dir + "/user.reg"));
+}
+
+TEST(RegistryTransaction, ReadersOnOtherThreadsSeeATransactionWholeOrNotAtAll) {
+    RegistrySandbox box;
+    HKEY k = Create(HKEY_CURRENT_USER, "Software\\Pair");
+    ASSERT_NE(k, nullptr);
+    SetDword(k, "A", 0);
+    SetDword(k, "B", 0);
+    constexpr DWORD kLast = 150;
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0}, backwards{0};
+    auto reader = [&] {
+        DWORD seen = 0;
+        while (!done.load()) {
+            CRegistryReadScope scope;  // one content for both reads
+            DWORD a = 0, b = 0;
+            std::memcpy(&a, Get(k, "A").second.data(), 4);
+            std::memcpy(&b, Get(k, "B").second.data(), 4);
+            torn += a != b;
+            backwards += a < seen;
+            seen = a;
+        }
+    };
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i) readers.emplace_back(reader);
+    for (DWORD v = 1; v <= kLast; ++v) {
+        CRegistryTransaction tx;
+        SetDword(k, "A", v);
+        SetDword(k, "B", v);
+        ASSERT_EQ(tx.Commit(), ERROR_SUCCESS);
+    }
+    done = true;
+    for (std::thread& t : readers) t.join();
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(backwards.load(), 0);
+    EXPECT_EQ(Get(k, "B").second, std::string(reinterpret_cast<const char*>(&kLast), 4));
     RegCloseKey(k);
 }

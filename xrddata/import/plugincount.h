@@ -1,13 +1,16 @@
-// The import driver's link to the external format plug-ins: how many plug-in formats are registered (the subkeys
-// of HKEY_LOCAL_MACHINE\SOFTWARE\Tarvenic\ZIDEzerEzizir\Formats, as the plug-in reader's "GetNFormats" counts
-// them), and the plug-in read that takes over a whole import when there is at least one.
+// The import driver's link to the external format plug-ins: how many plug-in formats are registered and usable
+// (the subkeys of HKEY_LOCAL_MACHINE\SOFTWARE\Tarvenic\ZIDEzerEzizir\Formats whose component can be created),
+// and the plug-in read that takes over a whole import when there is at least one.
 #pragma once
 
 #include "xrddata/platform/types.h"
 
 class CXRDData;
 
-// The number of subkeys of the Formats key; 0 when the key cannot be opened with full access or queried.
+// The number of subkeys of the Formats key (0 when the key cannot be opened with full access or queried) whose
+// component can be created: a subkey whose name is no class identifier, or whose component library is missing,
+// refused or fails, is reported once per process through a message and not counted, so that the built-in
+// readers take the import as if it were not registered.
 XRDDATA_API int CountPluginFormats();
 
 // Shows the import dialog with the plug-in formats, reads the chosen file with a plug-in into pPattern and returns

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -11,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "xrddata/platform/component_file.h"
 #include "xrddata/platform/registry.h"
 #include "xrddata/platform/strutil.h"
+#include "xrddata/platform/ui.h"
 
 _com_error::_com_error(HRESULT hr, const CString& description) : m_hr(hr), m_description(description) {}
 
@@ -93,6 +96,7 @@ struct ClassTable {
     std::map<DWORD, ClassEntry> entries;
     DWORD next = 1;
     std::map<std::string, void*> libraries;  // path -> dlopen handle
+    std::vector<std::string> refusedShown;   // paths whose refusal was shown
 };
 ClassTable& Table() {
     static ClassTable* table = new ClassTable;
@@ -172,7 +176,21 @@ HRESULT CoRevokeClassObject(DWORD dwRegister) {
     return S_OK;
 }
 
+namespace {
+
+thread_local CString t_classObjectFailure;
+
+HRESULT Failed(HRESULT hr, const CString& why) {
+    t_classObjectFailure = why;
+    return hr;
+}
+
+}  // namespace
+
+CString CoGetClassObjectFailure() { return t_classObjectFailure; }
+
 HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void*, REFIID riid, void** ppv) {
+    t_classObjectFailure.clear();
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     ClassTable& t = Table();
@@ -191,11 +209,13 @@ HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void*, REFIID riid
         if (registered) {
             HRESULT hr = registered->QueryInterface(riid, ppv);
             registered->Release();
+            if (FAILED(hr)) t_classObjectFailure = "the class object does not offer the interface asked for";
             return hr;
         }
-        if (!(dwClsContext & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
+        if (!(dwClsContext & CLSCTX_INPROC_SERVER))
+            return Failed(REGDB_E_CLASSNOTREG, "the class is not registered");
         CString path = InprocServerPath(rclsid);
-        if (path.empty()) return REGDB_E_CLASSNOTREG;
+        if (path.empty()) return Failed(REGDB_E_CLASSNOTREG, "the class is not registered");
         void* handle = nullptr;
         {
             std::lock_guard<std::mutex> guard(t.lock);
@@ -203,22 +223,47 @@ HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void*, REFIID riid
             if (it != t.libraries.end()) handle = it->second;
         }
         if (!handle) {
+            ComponentFileCheck check = CheckComponentFile(path);
+            if (check.result == ComponentFileCheck::missing)
+                return Failed(CO_E_DLLNOTFOUND, "the library " + path + " " + check.reason);
+            if (check.result == ComponentFileCheck::refused) {
+                CString why = "the library " + path + " is not loaded: " + check.reason;
+                bool shown;
+                {
+                    std::lock_guard<std::mutex> guard(t.lock);
+                    shown = std::find(t.refusedShown.begin(), t.refusedShown.end(), path) != t.refusedShown.end();
+                    if (!shown) t.refusedShown.push_back(path);
+                }
+                if (!shown)
+                    AfxMessageBox("The component library " + path + " is not loaded: " + check.reason,
+                                  MB_OK | MB_ICONEXCLAMATION);
+                return Failed(E_ACCESSDENIED, why);
+            }
             handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (!handle) return CO_E_DLLNOTFOUND;
+            if (!handle) {
+                const char* err = dlerror();
+                return Failed(CO_E_DLLNOTFOUND, "the library " + path + " cannot be loaded (" +
+                                                    CString(err ? err : "unknown reason") + ")");
+            }
             std::lock_guard<std::mutex> guard(t.lock);
             t.libraries.emplace(path, handle);  // kept loaded: its objects may outlive every reference we see
         }
         auto entry = reinterpret_cast<PFN_DllGetClassObject>(dlsym(handle, "DllGetClassObject"));
-        if (!entry || !DefinedIn(handle, reinterpret_cast<void*>(entry))) return CO_E_ERRORINDLL;
+        if (!entry || !DefinedIn(handle, reinterpret_cast<void*>(entry)))
+            return Failed(CO_E_ERRORINDLL, "the library " + path + " has no DllGetClassObject");
         HRESULT hr = entry(rclsid, riid, ppv);
-        if (FAILED(hr)) *ppv = nullptr;
+        if (FAILED(hr)) {
+            *ppv = nullptr;
+            t_classObjectFailure = Format("the library %s refuses the class (0x%08x)", path.c_str(),
+                                          static_cast<unsigned>(hr));
+        }
         return hr;
     } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+        return Failed(E_OUTOFMEMORY, "out of memory");
     } catch (...) {
         // A component that throws out of its entry point or its QueryInterface.
         *ppv = nullptr;
-        return E_UNEXPECTED;
+        return Failed(E_UNEXPECTED, "the component failed with an exception");
     }
 }
 

@@ -46,6 +46,7 @@ constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110u);
 constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111u);
 constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154u);
 constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3u);
+constexpr HRESULT E_ACCESSDENIED = static_cast<HRESULT>(0x80070005u);
 constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8u);
 constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9u);
 constexpr HRESULT CO_E_OBJNOTREG = static_cast<HRESULT>(0x800401FBu);
@@ -157,9 +158,14 @@ XRDDATA_API HRESULT CoRevokeClassObject(DWORD dwRegister);
 // The class object for rclsid asked for riid: first those registered in this process, then (in-process server
 // context) the shared object named in the store. REGDB_E_CLASSNOTREG when the class is known to neither,
 // CO_E_DLLNOTFOUND when the shared object cannot be loaded, CO_E_ERRORINDLL when it has no DllGetClassObject,
-// otherwise what that entry returns. A component that throws gives E_UNEXPECTED.
+// otherwise what that entry returns. A component that throws gives E_UNEXPECTED. A shared object that others
+// than its owner and root could have replaced, or named by a relative path, is not loaded (component_file.h):
+// E_ACCESSDENIED, with a warning naming it shown once per path.
 XRDDATA_API HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void* pServerInfo, REFIID riid,
                                      void** ppv);
+// Why the calling thread's last CoGetClassObject failed, in words naming the shared object where one was
+// involved; empty after a success.
+XRDDATA_API CString CoGetClassObjectFailure();
 XRDDATA_API HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid,
                                      void** ppv);
 

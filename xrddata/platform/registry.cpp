@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "xrddata/platform/registry_file.h"
 
@@ -27,11 +29,52 @@ struct KeyHandle {
     REGSAM access;
 };
 
+// The open handles, in shards by address so that threads using different handles do not wait for each other.
+// A call holds its own reference to the handle's facts, so that a handle closed meanwhile by another thread is
+// not freed under it.
+class HandleTable {
+public:
+    HKEY Add(Root root, std::vector<std::string> path, REGSAM access) {
+        auto h = std::make_shared<const KeyHandle>(KeyHandle{root, std::move(path), access});
+        const KeyHandle* p = h.get();
+        Shard& s = Of(p);
+        std::lock_guard<std::mutex> guard(s.mutex);
+        s.live.emplace(p, std::move(h));
+        return reinterpret_cast<HKEY>(const_cast<KeyHandle*>(p));
+    }
+    std::shared_ptr<const KeyHandle> Find(HKEY h) {
+        const auto* p = reinterpret_cast<const KeyHandle*>(h);
+        Shard& s = Of(p);
+        std::lock_guard<std::mutex> guard(s.mutex);
+        auto it = s.live.find(p);
+        return it == s.live.end() ? nullptr : it->second;
+    }
+    bool Remove(HKEY h) {
+        const auto* p = reinterpret_cast<const KeyHandle*>(h);
+        std::shared_ptr<const KeyHandle> gone;  // released after the shard's lock
+        Shard& s = Of(p);
+        std::lock_guard<std::mutex> guard(s.mutex);
+        auto it = s.live.find(p);
+        if (it == s.live.end()) return false;
+        gone = std::move(it->second);
+        s.live.erase(it);
+        return true;
+    }
+
+private:
+    static constexpr size_t kShards = 64;
+    struct Shard {
+        std::mutex mutex;
+        std::unordered_map<const KeyHandle*, std::shared_ptr<const KeyHandle>> live;
+    };
+    Shard& Of(const void* p) { return m_shards[(reinterpret_cast<std::uintptr_t>(p) >> 4) % kShards]; }
+    Shard m_shards[kShards];
+};
+
 struct Registry {
-    std::mutex mutex;
-    StoreFile user{"HKEY_CURRENT_USER", true};
-    StoreFile machine{"HKEY_LOCAL_MACHINE", false};
-    std::unordered_set<KeyHandle*> handles;
+    StoreFile user{"HKEY_CURRENT_USER", true, 0};
+    StoreFile machine{"HKEY_LOCAL_MACHINE", false, 1};
+    HandleTable handles;
 };
 
 // Never destroyed: hosts may close keys from their own static destructors.
@@ -46,22 +89,21 @@ thread_local unsigned t_scopeDepth = 0;
 thread_local unsigned t_scope = 0;
 
 // The content of the two files as one call sees it: each file is looked at (and re-read when it changed) at most
-// once per call, so that keys found early in a call stay valid to its end.
+// once per call, so that keys found early in a call stay valid until the call changes the store (a change
+// publishes new content, and the thread lets go of the old).
 class View {
 public:
-    explicit View(Registry& reg) : m_reg(reg) {}
     const Key& User() {
-        if (!m_user) m_user = &m_reg.user.Current(t_scope);
+        if (!m_user) m_user = &State().user.Current(t_scope);
         return *m_user;
     }
     const Key& Machine() {
-        if (!m_machine) m_machine = &m_reg.machine.Current(t_scope);
+        if (!m_machine) m_machine = &State().machine.Current(t_scope);
         return *m_machine;
     }
     const Key& Of(Root root) { return root == kMachine ? Machine() : User(); }
 
 private:
-    Registry& m_reg;
     const Key* m_user = nullptr;
     const Key* m_machine = nullptr;
 };
@@ -72,18 +114,16 @@ const std::vector<std::string>& ClassesPrefix() {
     return prefix;
 }
 
-// Resolves a handle (predefined or opened) under the lock.
-bool Resolve(Registry& reg, HKEY h, KeyHandle& out) {
-    if (h == HKEY_CLASSES_ROOT || h == HKEY_CURRENT_USER || h == HKEY_LOCAL_MACHINE) {
-        out.root = h == HKEY_CLASSES_ROOT ? kClasses : (h == HKEY_CURRENT_USER ? kUser : kMachine);
-        out.path.clear();
-        out.access = KEY_ALL_ACCESS;
-        return true;
-    }
-    auto* p = reinterpret_cast<KeyHandle*>(h);
-    if (!h || !reg.handles.count(p)) return false;
-    out = *p;
-    return true;
+// The facts of a handle (predefined or opened), or null for one that is not open.
+std::shared_ptr<const KeyHandle> Resolve(HKEY h) {
+    static const auto classes = std::make_shared<const KeyHandle>(KeyHandle{kClasses, {}, KEY_ALL_ACCESS});
+    static const auto user = std::make_shared<const KeyHandle>(KeyHandle{kUser, {}, KEY_ALL_ACCESS});
+    static const auto machine = std::make_shared<const KeyHandle>(KeyHandle{kMachine, {}, KEY_ALL_ACCESS});
+    if (h == HKEY_CLASSES_ROOT) return classes;
+    if (h == HKEY_CURRENT_USER) return user;
+    if (h == HKEY_LOCAL_MACHINE) return machine;
+    if (!h) return nullptr;
+    return State().handles.Find(h);
 }
 
 const Key* Walk(const Key& root, const std::vector<std::string>& prefix, const std::vector<std::string>& path) {
@@ -130,17 +170,15 @@ std::vector<std::string> SubkeyNames(View& view, Root root, const std::vector<st
     return names;
 }
 
-StoreFile& WritableStore(Registry& reg, Root root) { return root == kMachine ? reg.machine : reg.user; }
+StoreFile& WritableStore(Root root) { return root == kMachine ? State().machine : State().user; }
 
 const std::vector<std::string>& WritePrefix(Root root) {
     static const std::vector<std::string> none;
     return root == kClasses ? ClassesPrefix() : none;
 }
 
-HKEY NewHandle(Registry& reg, Root root, std::vector<std::string> path, REGSAM access) {
-    auto* h = new KeyHandle{root, std::move(path), access};
-    reg.handles.insert(h);
-    return reinterpret_cast<HKEY>(h);
+HKEY NewHandle(Root root, std::vector<std::string> path, REGSAM access) {
+    return State().handles.Add(root, std::move(path), access);
 }
 
 bool ValidValueName(const char* name) {
@@ -177,34 +215,47 @@ std::vector<std::string> StoredNames(View& view, Root root, const std::vector<st
     return names;
 }
 
+// One call's opening of a key: the handle's facts, the files as the call sees them, and the key the handle
+// names (in the user's file before the machine's for the classes root).
+struct OpenedKey {
+    std::shared_ptr<const KeyHandle> handle;
+    View view;
+    const Key* key = nullptr;
+};
+
+// Opens hKey for a call that needs the rights in need: ERROR_INVALID_HANDLE for a handle that is not open,
+// ERROR_ACCESS_DENIED when it lacks a right, `missing` when its key no longer exists.
+LONG OpenKey(HKEY hKey, REGSAM need, OpenedKey& out, LONG missing = ERROR_KEY_DELETED) {
+    out.handle = Resolve(hKey);
+    if (!out.handle) return ERROR_INVALID_HANDLE;
+    if ((out.handle->access & need) != need) return ERROR_ACCESS_DENIED;
+    out.key = Lookup(out.view, out.handle->root, out.handle->path);
+    return out.key ? ERROR_SUCCESS : missing;
+}
+
 }  // namespace
 
 LONG RegCreateKeyEx(HKEY hKey, const char* subKey, DWORD, char*, DWORD, REGSAM access, void*, HKEY* result,
                     DWORD* disposition) {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
-    Registry& reg = State();
-    std::lock_guard<std::mutex> guard(reg.mutex);
-    KeyHandle base;
-    if (!Resolve(reg, hKey, base)) return ERROR_INVALID_HANDLE;
+    OpenedKey base;
+    if (LONG rc = OpenKey(hKey, 0, base)) return rc;
+    const Root root = base.handle->root;
     std::vector<std::string> full;
-    if (LONG rc = FullPath(base, subKey, full)) return rc;
-
-    View view(reg);
-    if (!Lookup(view, base.root, base.path)) return ERROR_KEY_DELETED;
-    if (Lookup(view, base.root, full)) {
-        *result = NewHandle(reg, base.root, StoredNames(view, base.root, full), access);
+    if (LONG rc = FullPath(*base.handle, subKey, full)) return rc;
+    if (Lookup(base.view, root, full)) {
+        *result = NewHandle(root, StoredNames(base.view, root, full), access);
         if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
         return ERROR_SUCCESS;
     }
-    if (!(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+    if (!(base.handle->access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
 
-    StoreFile& store = WritableStore(reg, base.root);
-    const std::vector<std::string>& prefix = WritePrefix(base.root);
+    const std::vector<std::string>& prefix = WritePrefix(root);
     bool created = false;
     std::vector<std::string> names;
-    LONG rc = store.Change([&](Key& root, bool& modified) {
-        Key* k = &root;
+    LONG rc = WritableStore(root).Change([&](Key& tree, bool& modified) {
+        Key* k = &tree;
         names.clear();
         for (const std::string& p : prefix) {
             bool made = false;
@@ -221,7 +272,7 @@ LONG RegCreateKeyEx(HKEY hKey, const char* subKey, DWORD, char*, DWORD, REGSAM a
         return ERROR_SUCCESS;
     });
     if (rc != ERROR_SUCCESS) return rc;
-    *result = NewHandle(reg, base.root, std::move(names), access);
+    *result = NewHandle(root, std::move(names), access);
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
 }
@@ -229,39 +280,27 @@ LONG RegCreateKeyEx(HKEY hKey, const char* subKey, DWORD, char*, DWORD, REGSAM a
 LONG RegOpenKeyEx(HKEY hKey, const char* subKey, DWORD, REGSAM access, HKEY* result) {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
-    Registry& reg = State();
-    std::lock_guard<std::mutex> guard(reg.mutex);
-    KeyHandle base;
-    if (!Resolve(reg, hKey, base)) return ERROR_INVALID_HANDLE;
+    OpenedKey base;
+    if (LONG rc = OpenKey(hKey, 0, base, ERROR_FILE_NOT_FOUND)) return rc;
+    const Root root = base.handle->root;
     std::vector<std::string> full;
-    if (LONG rc = FullPath(base, subKey, full)) return rc == ERROR_INVALID_PARAMETER ? ERROR_FILE_NOT_FOUND : rc;
-    View view(reg);
-    if (!Lookup(view, base.root, full)) return ERROR_FILE_NOT_FOUND;
-    *result = NewHandle(reg, base.root, StoredNames(view, base.root, full), access);
+    if (FullPath(*base.handle, subKey, full) != ERROR_SUCCESS) return ERROR_FILE_NOT_FOUND;
+    if (!Lookup(base.view, root, full)) return ERROR_FILE_NOT_FOUND;
+    *result = NewHandle(root, StoredNames(base.view, root, full), access);
     return ERROR_SUCCESS;
 }
 
 LONG RegCloseKey(HKEY hKey) {
     if (hKey == HKEY_CLASSES_ROOT || hKey == HKEY_CURRENT_USER || hKey == HKEY_LOCAL_MACHINE) return ERROR_SUCCESS;
-    Registry& reg = State();
-    std::lock_guard<std::mutex> guard(reg.mutex);
-    auto* p = reinterpret_cast<KeyHandle*>(hKey);
-    if (!hKey || reg.handles.erase(p) == 0) return ERROR_INVALID_HANDLE;
-    delete p;
+    if (!hKey || !State().handles.Remove(hKey)) return ERROR_INVALID_HANDLE;
     return ERROR_SUCCESS;
 }
 
 LONG RegQueryValueEx(HKEY hKey, const char* valueName, DWORD*, DWORD* type, BYTE* data, DWORD* cbData) {
     if (data && !cbData) return ERROR_INVALID_PARAMETER;
-    Registry& reg = State();
-    std::lock_guard<std::mutex> guard(reg.mutex);
-    KeyHandle h;
-    if (!Resolve(reg, hKey, h)) return ERROR_INVALID_HANDLE;
-    if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    View view(reg);
-    const Key* k = Lookup(view, h.root, h.path);
-    if (!k) return ERROR_KEY_DELETED;
-    const Value* v = k->FindValue(valueName ? valueName : "");
+    OpenedKey k;
+    if (LONG rc = OpenKey(hKey, KEY_QUERY_VALUE, k)) return rc;
+    const Value* v = k.key->FindValue(valueName ? valueName : "");
     if (!v) return ERROR_FILE_NOT_FOUND;
     if (type) *type = v->type;
     if (v->data.size() > 0xFFFFFFFFu) return ERROR_NOT_ENOUGH_MEMORY;
@@ -286,23 +325,17 @@ LONG RegSetValueEx(HKEY hKey, const char* valueName, DWORD, DWORD type, const BY
     std::string name = valueName ? valueName : "";
     std::string bytes(reinterpret_cast<const char*>(data), data ? cbData : 0);
 
-    Registry& reg = State();
-    std::lock_guard<std::mutex> guard(reg.mutex);
-    KeyHandle h;
-    if (!Resolve(reg, hKey, h)) return ERROR_INVALID_HANDLE;
-    if (!(h.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    View view(reg);
-    const Key* k = Lookup(view, h.root, h.path);
-    if (!k) return ERROR_KEY_DELETED;
+    OpenedKey k;
+    if (LONG rc = OpenKey(hKey, KEY_SET_VALUE, k)) return rc;
+    const KeyHandle& h = *k.handle;
     // Storing what is already stored needs no write (the settings are written back whole, mostly unchanged).
-    if (h.root != kClasses || Walk(view.User(), ClassesPrefix(), h.path)) {
-        const Value* v = k->FindValue(name);
+    if (h.root != kClasses || Walk(k.view.User(), ClassesPrefix(), h.path)) {
+        const Value* v = k.key->FindValue(name);
         if (v && v->type == type && v->data == bytes) return ERROR_SUCCESS;
     }
 
-    StoreFile& store = WritableStore(reg, h.root);
     const std::vector<std::string>& prefix = WritePrefix(h.root);
-    return store.Change([&](Key& root, bool& modified) -> LONG {
+    return WritableStore(h.root).Change([&](Key& root, bool& modified) -> LONG {
         Key* key = &root;
         for (const std::string& p : prefix) key = key->Add(p);
         for (const std::string& p : h.path) {
@@ -320,14 +353,9 @@ LONG RegSetValueEx(HKEY hKey, const char* valueName, DWORD, DWORD type, const BY
 LONG RegEnumKeyEx(HKEY hKey, DWORD index, char* name, DWORD* cchName, DWORD*, char* keyClass, DWORD* cchClass,
                   FILETIME* lastWriteTime) {
     if (!name || !cchName) return ERROR_INVALID_PARAMETER;
-    Registry& reg = State();
-    std::lock_guard<std::mutex> guard(reg.mutex);
-    KeyHandle h;
-    if (!Resolve(reg, hKey, h)) return ERROR_INVALID_HANDLE;
-    if (!(h.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-    View view(reg);
-    if (!Lookup(view, h.root, h.path)) return ERROR_KEY_DELETED;
-    std::vector<std::string> names = SubkeyNames(view, h.root, h.path);
+    OpenedKey k;
+    if (LONG rc = OpenKey(hKey, KEY_ENUMERATE_SUB_KEYS, k)) return rc;
+    std::vector<std::string> names = SubkeyNames(k.view, k.handle->root, k.handle->path);
     if (index >= names.size()) return ERROR_NO_MORE_ITEMS;
     const std::string& n = names[index];
     if (*cchName <= n.size()) return ERROR_MORE_DATA;
@@ -346,18 +374,12 @@ LONG RegEnumKey(HKEY hKey, DWORD index, char* name, DWORD cchName) {
 LONG RegQueryInfoKey(HKEY hKey, char* keyClass, DWORD* cchClass, DWORD*, DWORD* subKeys, DWORD* maxSubKeyLen,
                      DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen,
                      DWORD* cbSecurityDescriptor, FILETIME* lastWriteTime) {
-    Registry& reg = State();
-    std::lock_guard<std::mutex> guard(reg.mutex);
-    KeyHandle h;
-    if (!Resolve(reg, hKey, h)) return ERROR_INVALID_HANDLE;
-    if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    View view(reg);
-    const Key* k = Lookup(view, h.root, h.path);
-    if (!k) return ERROR_KEY_DELETED;
-    std::vector<std::string> names = SubkeyNames(view, h.root, h.path);
+    OpenedKey k;
+    if (LONG rc = OpenKey(hKey, KEY_QUERY_VALUE, k)) return rc;
+    std::vector<std::string> names = SubkeyNames(k.view, k.handle->root, k.handle->path);
     size_t longestKey = 0, longestName = 0, longestData = 0;
     for (const std::string& n : names) longestKey = std::max(longestKey, n.size());
-    for (const Value& v : k->values) {
+    for (const Value& v : k.key->values) {
         longestName = std::max(longestName, v.name.size());
         longestData = std::max(longestData, v.data.size());
     }
@@ -366,7 +388,7 @@ LONG RegQueryInfoKey(HKEY hKey, char* keyClass, DWORD* cchClass, DWORD*, DWORD* 
     if (subKeys) *subKeys = static_cast<DWORD>(names.size());
     if (maxSubKeyLen) *maxSubKeyLen = static_cast<DWORD>(longestKey);
     if (maxClassLen) *maxClassLen = 0;
-    if (values) *values = static_cast<DWORD>(k->values.size());
+    if (values) *values = static_cast<DWORD>(k.key->values.size());
     if (maxValueNameLen) *maxValueNameLen = static_cast<DWORD>(longestName);
     if (maxValueLen) *maxValueLen = static_cast<DWORD>(longestData);
     if (cbSecurityDescriptor) *cbSecurityDescriptor = 0;
@@ -376,18 +398,12 @@ LONG RegQueryInfoKey(HKEY hKey, char* keyClass, DWORD* cchClass, DWORD*, DWORD* 
 
 LONG RegQueryMultipleValues(HKEY hKey, VALENT* valList, DWORD numVals, char* valueBuf, DWORD* totalSize) {
     if (!totalSize || (numVals && !valList)) return ERROR_INVALID_PARAMETER;
-    Registry& reg = State();
-    std::lock_guard<std::mutex> guard(reg.mutex);
-    KeyHandle h;
-    if (!Resolve(reg, hKey, h)) return ERROR_INVALID_HANDLE;
-    if (!(h.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    View view(reg);
-    const Key* k = Lookup(view, h.root, h.path);
-    if (!k) return ERROR_KEY_DELETED;
+    OpenedKey k;
+    if (LONG rc = OpenKey(hKey, KEY_QUERY_VALUE, k)) return rc;
     std::vector<const Value*> found(numVals);
     std::uint64_t total = 0;
     for (DWORD i = 0; i < numVals; ++i) {
-        found[i] = k->FindValue(valList[i].ve_valuename ? valList[i].ve_valuename : "");
+        found[i] = k.key->FindValue(valList[i].ve_valuename ? valList[i].ve_valuename : "");
         if (!found[i]) return ERROR_FILE_NOT_FOUND;
         total += found[i]->data.size();
     }
@@ -419,4 +435,28 @@ CRegistryReadScope::CRegistryReadScope() {
 
 CRegistryReadScope::~CRegistryReadScope() {
     if (--t_scopeDepth == 0) t_scope = 0;
+}
+
+std::uint64_t RegistryUserContentSerial() { return State().user.Serial(t_scope); }
+
+CRegistryTransaction::CRegistryTransaction(LockMode mode) : m_uncaught(std::uncaught_exceptions()) {
+    State().user.BeginTransaction(mode == LockNow);
+}
+
+CRegistryTransaction::~CRegistryTransaction() {
+    if (!m_open) return;
+    // Leaving by an exception drops the changes.
+    State().user.EndTransaction(std::uncaught_exceptions() <= m_uncaught);
+}
+
+LONG CRegistryTransaction::Commit() {
+    if (!m_open) return ERROR_SUCCESS;
+    m_open = false;
+    return State().user.EndTransaction(true);
+}
+
+void CRegistryTransaction::Rollback() {
+    if (!m_open) return;
+    m_open = false;
+    State().user.EndTransaction(false);
 }

@@ -6,11 +6,13 @@
 //   HKEY_CLASSES_ROOT   Software\Classes of the user's file, then of the machine's (writes go to the user's)
 // Key and value names compare without regard to ASCII case and keep the case they were created with; keys without
 // values are kept. "Software" always exists under both files' roots.
-// A file is parsed once and re-read only when it changed (path, inode, size or times). Every change takes a lock
-// file beside the store (<file>.lock), re-reads the file under it, writes a temporary file in the same folder,
-// flushes it and renames it over the old one. A file that does not parse reads as empty and is renamed aside
-// (<file>.bad-<UTC time>) by the next change, never overwritten. Changes to a file or folder that cannot be
-// written fail with an error code and leave the old file as it was.
+// A file is parsed once per process and re-read only when it changed (path, inode, size or times); reads take no
+// process-wide lock. Every change takes a lock file beside the store (<file>.lock), re-reads the file under it,
+// writes a temporary file in the same folder, flushes it and renames it over the old one; a transaction
+// (CRegistryTransaction) makes several changes one such replace. A file that does not parse (one that ends inside
+// a dword or hex value without a line end counts as cut short) is moved aside (<file>.bad-<UTC time>) when it is first read, reported once
+// on stderr with the line that failed and the new name, and reads as empty; it is never overwritten. Changes to
+// a file or folder that cannot be written fail with an error code and leave the old file as it was.
 #pragma once
 
 #include <cstdint>
@@ -130,4 +132,37 @@ public:
     ~CRegistryReadScope();
     CRegistryReadScope(const CRegistryReadScope&) = delete;
     CRegistryReadScope& operator=(const CRegistryReadScope&) = delete;
+};
+
+// The content of the user's file (HKEY_CURRENT_USER) as the calling thread's next read would see it, as a number
+// (the file is checked as by any read): equal numbers mean equal content, so that a caller may keep what it
+// derived from the content. 0 inside a transaction that holds the lock (the content changes with each change).
+XRDDATA_API std::uint64_t RegistryUserContentSerial();
+
+// While an object of this class lives, the calling thread's changes of the user's file (HKEY_CURRENT_USER and
+// HKEY_CLASSES_ROOT) form one transaction: the file's lock is taken (at once, or with LockAtFirstChange at the
+// first change), every change applies to the file as read under the lock, and Commit, or the end of the
+// outermost object, replaces the file once with all of them. What the thread reads of the user's file while the
+// lock is held is what its changes apply to, so that a read-modify-write inside one LockNow transaction loses
+// no other writer's change. A change that cannot be written fails at once with its error. An exception that
+// leaves the outermost object's scope drops the changes. Objects nest: inner ones join the outermost.
+// Changes of HKEY_LOCAL_MACHINE are not part of it (each is written at once).
+class XRDDATA_API CRegistryTransaction {
+public:
+    enum LockMode { LockNow, LockAtFirstChange };
+    explicit CRegistryTransaction(LockMode mode = LockNow);
+    ~CRegistryTransaction();
+    CRegistryTransaction(const CRegistryTransaction&) = delete;
+    CRegistryTransaction& operator=(const CRegistryTransaction&) = delete;
+
+    // Ends this object's part: the outermost writes the changes and returns ERROR_SUCCESS or the first error of
+    // a change in the transaction or of writing the file (which then stays as it was); a nested one returns the
+    // first error so far. Later calls return ERROR_SUCCESS.
+    LONG Commit();
+    // Ends this object's part; the outermost drops the changes.
+    void Rollback();
+
+private:
+    int m_uncaught;
+    bool m_open = true;
 };

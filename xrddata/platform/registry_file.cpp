@@ -4,11 +4,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "xrddata/platform/registry.h"
 
@@ -96,14 +98,41 @@ std::string ResolveTarget(const std::string& path) {
 
 }  // namespace
 
-bool StoreFile::Stamp::operator==(const Stamp& o) const {
-    if (exists != o.exists) return false;
-    if (!exists) return true;
-    return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-           mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
-}
 
-StoreFile::Stamp StoreFile::StampOf(const struct stat& st) {
+// What one thread last used of one file: the snapshot (kept alive by this reference), the generation it was
+// published under and the read scope in which the file was last checked.
+struct ThreadCache {
+    std::shared_ptr<const Snapshot> snapshot;
+    std::uint64_t generation = 0;
+    unsigned scope = 0;
+};
+
+// The lock of a change or a transaction and the content read under it.
+struct StoreFile::Locked {
+    Fd lock{-1};
+    std::string shown;  // the path as Path() gives it
+    std::string path;   // the file replaced (a symbolic link followed)
+    std::string dir;
+    std::unique_ptr<Key> tree;
+    Stamp stamp;
+    LONG writable = ERROR_SUCCESS;  // why the file cannot be replaced, when it cannot
+    mode_t mode = 0644;
+    bool modified = false;
+};
+
+namespace {
+
+// A thread's transaction on one file.
+struct ThreadTransaction {
+    int depth = 0;
+    LONG error = ERROR_SUCCESS;
+    std::unique_ptr<StoreFile::Locked> locked;
+};
+
+thread_local ThreadCache t_cache[2];
+thread_local ThreadTransaction t_transaction[2];
+
+Stamp StampOf(const struct stat& st) {
     Stamp s;
     s.exists = true;
     s.dev = st.st_dev;
@@ -114,7 +143,55 @@ StoreFile::Stamp StoreFile::StampOf(const struct stat& st) {
     return s;
 }
 
-StoreFile::StoreFile(const char* rootName, bool user) : m_rootName(rootName), m_user(user) {}
+// The file at path now, by stat (a missing path, or one that is not a regular file, has no stamp).
+Stamp StampNow(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return StampOf(st);
+    return Stamp();
+}
+
+// Text for one line of a message: control bytes as \xNN, at most 120 bytes.
+std::string Printable(std::string_view s) {
+    std::string out;
+    for (size_t i = 0; i < s.size() && i < 120; ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x20 || c == 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    if (s.size() > 120) out += "...";
+    return out;
+}
+
+std::unique_ptr<Key> Clone(const Key& k) {
+    auto c = std::make_unique<Key>();
+    c->name = k.name;
+    c->values = k.values;
+    for (const auto& [name, child] : k.subkeys) c->subkeys.emplace(name, Clone(*child));
+    return c;
+}
+
+}  // namespace
+
+Snapshot::Snapshot() {
+    static std::atomic<std::uint64_t> counter{0};
+    serial = ++counter;
+}
+
+bool Stamp::operator==(const Stamp& o) const {
+    if (exists != o.exists) return false;
+    if (!exists) return true;
+    return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+           mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+}
+
+StoreFile::StoreFile(const char* rootName, bool user, int slot) : m_rootName(rootName), m_user(user), m_slot(slot) {}
+
+StoreFile::~StoreFile() = default;
 
 std::string StoreFile::Path() const {
     if (!m_user) {
@@ -136,15 +213,27 @@ std::string StoreFile::Path() const {
 
 void StoreFile::AddBaseKeys(Key& root) const { root.Add("Software"); }
 
-StoreFile::ReadResult StoreFile::Read(const std::string& path, Key& root, Stamp& stamp) const {
+StoreFile::ReadResult StoreFile::Read(const std::string& path, Key& root, Stamp& stamp, ParseError& error) const {
     stamp = Stamp();
+    error = ParseError();
     if (path.empty()) return ReadResult::missing;
-    Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (f.fd < 0) return errno == ENOENT ? ReadResult::missing : ReadResult::unreadable;
+    Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (f.fd < 0) {
+        // A folder on the way that is a file means that the store cannot exist either.
+        if (errno == ENOENT || errno == ENOTDIR) return ReadResult::missing;
+        error.reason = std::strerror(errno);
+        return ReadResult::unreadable;
+    }
     struct stat st;
-    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::unreadable;
+    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error.reason = "not a regular file";
+        return ReadResult::unreadable;
+    }
     stamp = StampOf(st);
-    if (st.st_size > kMaxFileSize) return ReadResult::unparsable;
+    if (st.st_size > kMaxFileSize) {
+        error.reason = "larger than 64 MiB";
+        return ReadResult::unparsable;
+    }
 
     std::string text(static_cast<size_t>(st.st_size), '\0');
     size_t done = 0;
@@ -152,113 +241,291 @@ StoreFile::ReadResult StoreFile::Read(const std::string& path, Key& root, Stamp&
         ssize_t n = ::read(f.fd, text.data() + done, text.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
+            error.reason = std::strerror(errno);
             return ReadResult::unreadable;
         }
         if (n == 0) break;  // shortened meanwhile: parse what is there
         done += static_cast<size_t>(n);
     }
     text.resize(done);
-    return ParseRegText(text, m_rootName, root) ? ReadResult::ok : ReadResult::unparsable;
+    return ParseRegText(text, m_rootName, root, &error) ? ReadResult::ok : ReadResult::unparsable;
+}
+
+std::string StoreFile::Fallback() const {
+    return m_user ? "; the factory values are used" : "; it reads as empty";
+}
+
+void StoreFile::Report(const std::string& path, const Stamp& stamp, const std::string& what) {
+    {
+        std::lock_guard<std::mutex> guard(m_reportLock);
+        for (const auto& [p, s] : m_reported)
+            if (p == path && s == stamp) return;
+        m_reported.emplace_back(path, stamp);
+    }
+    std::fprintf(stderr, "xrddata: warning: the settings store %s %s\n", Printable(path).c_str(), what.c_str());
+}
+
+std::string StoreFile::MoveAside(const std::string& path, const Stamp& stamp, const ParseError& error,
+                                 std::string& failure) {
+    std::string where;
+    failure.clear();
+    std::string backup = BackupName(path);
+    if (::rename(path.c_str(), backup.c_str()) == 0)
+        where = backup;
+    else
+        failure = std::strerror(errno);
+    std::string what = "does not parse: ";
+    if (error.line)
+        what += "line " + std::to_string(error.line) + " (" + error.reason + "): " + Printable(error.text);
+    else
+        what += error.reason;
+    what += where.empty() ? "; it could not be moved aside (" + failure + ") and is not used"
+                          : "; it was moved to " + Printable(where);
+    what += Fallback();
+    Report(path, stamp, what);
+    return where;
+}
+
+std::shared_ptr<const Snapshot> StoreFile::Load(const std::string& path) {
+    auto snapshot = std::make_shared<Snapshot>();
+    snapshot->path = path;
+    ParseError error;
+    ReadResult read = Read(path, snapshot->tree, snapshot->stamp, error);
+    if (read == ReadResult::unreadable) {
+        snapshot->tree = Key();
+        Report(path, snapshot->stamp, "cannot be read (" + error.reason + ")" + Fallback());
+    } else if (read == ReadResult::unparsable) {
+        snapshot->tree = Key();
+        // Under the lock, and only when the file is still the one read: a writer may have replaced it meanwhile.
+        Locked l;
+        if (Lock(l) != ERROR_SUCCESS) {
+            std::string what = "does not parse: ";
+            what += error.line ? "line " + std::to_string(error.line) + " (" + error.reason + "): " +
+                                     Printable(error.text)
+                               : error.reason;
+            Report(path, snapshot->stamp, what + "; it is not used" + Fallback());
+        }
+        // Lock moved it aside (and reported it) when it still did not parse; what is there now is current.
+        if (l.tree) {
+            snapshot->tree = std::move(*l.tree);
+            snapshot->stamp = l.stamp;
+        }
+    }
+    AddBaseKeys(snapshot->tree);
+    return snapshot;
+}
+
+void StoreFile::Publish(std::shared_ptr<const Snapshot> snapshot) {
+    ThreadCache& cache = t_cache[m_slot];
+    std::shared_ptr<const Snapshot> previous;
+    std::uint64_t g;
+    {
+        std::lock_guard<std::mutex> guard(m_publish);
+        previous = std::exchange(m_latest, snapshot);
+        g = m_generation.load(std::memory_order_relaxed) + 1;
+        m_generation.store(g, std::memory_order_release);
+    }
+    // Older content is let go of outside the lock (the last reference frees a whole tree).
+    previous = std::exchange(cache.snapshot, std::move(snapshot));
+    cache.generation = g;
+}
+
+void StoreFile::Adopt(ThreadCache& cache) {
+    std::shared_ptr<const Snapshot> latest;
+    std::uint64_t g;
+    {
+        std::lock_guard<std::mutex> guard(m_publish);
+        latest = m_latest;
+        g = m_generation.load(std::memory_order_relaxed);
+    }
+    if (latest) std::swap(cache.snapshot, latest);
+    cache.generation = g;
 }
 
 const Key& StoreFile::Current(unsigned scope) {
+    ThreadTransaction& tx = t_transaction[m_slot];
+    if (tx.locked) return *tx.locked->tree;
+
+    ThreadCache& cache = t_cache[m_slot];
     std::string path = Path();
-    if (m_cached && path == m_cachedPath && scope != 0 && scope == m_checkedScope) return *m_tree;
-    m_checkedScope = scope;
-    if (m_cached && path == m_cachedPath) {
-        struct stat st;
-        Stamp now;
-        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) now = StampOf(st);
-        if (now == m_stamp) return *m_tree;
+    // Within a read scope the content stays as first seen, but for the thread's own changes (Publish puts them
+    // into its cache).
+    if (scope != 0 && cache.scope == scope && cache.snapshot && cache.snapshot->path == path)
+        return cache.snapshot->tree;
+    if (cache.generation != m_generation.load(std::memory_order_acquire)) Adopt(cache);
+    if (cache.snapshot && cache.snapshot->path == path) {
+        Stamp now = StampNow(path);
+        if (now == cache.snapshot->stamp) {
+            cache.scope = scope;
+            return cache.snapshot->tree;
+        }
     }
-    auto tree = std::make_unique<Key>();
-    Stamp stamp;
-    if (Read(path, *tree, stamp) != ReadResult::ok) tree = std::make_unique<Key>();
-    AddBaseKeys(*tree);
-    m_tree = std::move(tree);
-    m_stamp = stamp;
-    m_cachedPath = path;
-    m_cached = true;
-    return *m_tree;
+    std::shared_ptr<const Snapshot> fresh = Load(path);
+    Publish(fresh);
+    cache.scope = scope;
+    return cache.snapshot->tree;
 }
 
-LONG StoreFile::Change(const Change_t& change) {
-    std::string shown = Path();
-    if (shown.empty()) return ERROR_ACCESS_DENIED;
-    std::string path = ResolveTarget(shown);
-    std::string dir = Folder(path);
-    if (!MakeFolders(dir, m_user ? 0700 : 0755)) return ErrorFromErrno(errno);
+std::uint64_t StoreFile::Serial(unsigned scope) {
+    Current(scope);
+    if (t_transaction[m_slot].locked) return 0;
+    return t_cache[m_slot].snapshot->serial;
+}
 
-    // Writers of every process take this lock and read the file under it, so none loses another's changes.
-    Fd lock(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (lock.fd < 0) return ErrorFromErrno(errno);
-    while (::flock(lock.fd, LOCK_EX) != 0)
+LONG StoreFile::Lock(Locked& l) {
+    l.shown = Path();
+    if (l.shown.empty()) return ERROR_ACCESS_DENIED;
+    l.path = ResolveTarget(l.shown);
+    l.dir = Folder(l.path);
+    if (!MakeFolders(l.dir, m_user ? 0700 : 0755)) return ErrorFromErrno(errno);
+
+    // Writers of every thread and process take this lock and read the file under it, so none loses another's
+    // changes.
+    l.lock.fd = ::open((l.path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (l.lock.fd < 0) return ErrorFromErrno(errno);
+    while (::flock(l.lock.fd, LOCK_EX) != 0)
         if (errno != EINTR) return ERROR_CANTWRITE;
 
-    auto tree = std::make_unique<Key>();
-    Stamp stamp;
-    ReadResult read = Read(path, *tree, stamp);
-    if (read == ReadResult::unreadable) return ERROR_ACCESS_DENIED;
-    if (read == ReadResult::unparsable) tree = std::make_unique<Key>();
-    AddBaseKeys(*tree);
-
-    bool modified = false;
-    LONG rc = change(*tree, modified);
-    if (rc != ERROR_SUCCESS || !modified) {
-        if (read == ReadResult::ok || read == ReadResult::missing) {
-            m_tree = std::move(tree);
-            m_stamp = stamp;
-            m_cachedPath = shown;
-            m_cached = true;
-        }
-        return rc;
+    l.tree = std::make_unique<Key>();
+    ParseError error;
+    ReadResult read = Read(l.path, *l.tree, l.stamp, error);
+    if (read == ReadResult::unreadable) {
+        l.tree.reset();
+        return ERROR_ACCESS_DENIED;
     }
+    if (read == ReadResult::unparsable) {
+        // A file that does not parse is kept under another name, never overwritten.
+        l.tree = std::make_unique<Key>();
+        std::string failure;
+        if (MoveAside(l.path, l.stamp, error, failure).empty()) {
+            l.tree.reset();
+            return ERROR_ACCESS_DENIED;
+        }
+        l.stamp = Stamp();
+    }
+    AddBaseKeys(*l.tree);
 
     // A file made read-only is left alone, also for a user whom the permissions would not stop.
     struct stat st;
-    mode_t mode = 0644;
-    if (stamp.exists && ::stat(path.c_str(), &st) == 0) {
-        if ((st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-            return ERROR_ACCESS_DENIED;
-        mode = st.st_mode & 07777;
+    if (l.stamp.exists && ::stat(l.path.c_str(), &st) == 0) {
+        if ((st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, l.path.c_str(), W_OK, AT_EACCESS) != 0)
+            l.writable = ERROR_ACCESS_DENIED;
+        l.mode = st.st_mode & 07777;
     }
+    return ERROR_SUCCESS;
+}
 
-    std::string text = FormatRegText(*tree, m_rootName);
+LONG StoreFile::Write(Locked& l) {
+    std::string text = FormatRegText(*l.tree, m_rootName);
     if (text.size() > static_cast<size_t>(kMaxFileSize)) return ERROR_CANTWRITE;
 
-    // A file that does not parse is kept under another name, never overwritten.
-    if (read == ReadResult::unparsable && ::rename(path.c_str(), BackupName(path).c_str()) != 0)
-        return ErrorFromErrno(errno);
-
-    size_t slash = path.find_last_of('/');
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string tmp = (dir == "/" ? std::string() : dir) + "/." + base + ".XXXXXX";
+    size_t slash = l.path.find_last_of('/');
+    std::string base = slash == std::string::npos ? l.path : l.path.substr(slash + 1);
+    std::string tmp = (l.dir == "/" ? std::string() : l.dir) + "/." + base + ".XXXXXX";
     int tfd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (tfd < 0) return ErrorFromErrno(errno);
     {
         Fd t(tfd);
-        if (!WriteAll(t.fd, text) || ::fchmod(t.fd, mode) != 0 || ::fsync(t.fd) != 0) {
+        if (!WriteAll(t.fd, text) || ::fchmod(t.fd, l.mode) != 0 || ::fsync(t.fd) != 0) {
             int err = errno;
             ::unlink(tmp.c_str());
             return ErrorFromErrno(err);
         }
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    if (::rename(tmp.c_str(), l.path.c_str()) != 0) {
         int err = errno;
         ::unlink(tmp.c_str());
         return ErrorFromErrno(err);
     }
 
-    // The content just written is the current one.
-    m_cached = false;
-    m_checkedScope = 0;
-    if (::stat(path.c_str(), &st) == 0) {
-        m_stamp = StampOf(st);
-        m_tree = std::move(tree);
-        m_cachedPath = shown;
-        m_cached = true;
-    }
+    // The content just written is the current one (the lock is still held: nobody else wrote since).
+    auto snapshot = std::make_shared<Snapshot>();
+    snapshot->path = l.shown;
+    snapshot->stamp = StampNow(l.path);
+    snapshot->tree = std::move(*l.tree);
+    l.tree.reset();
+    if (snapshot->stamp.exists) Publish(std::move(snapshot));
     return ERROR_SUCCESS;
 }
+
+LONG StoreFile::ApplyLocked(Locked& l, const Change_t& change) {
+    bool modified = false;
+    if (l.writable != ERROR_SUCCESS) {
+        // Try it on a copy: a change that would modify a file that cannot be written fails and is not applied.
+        std::unique_ptr<Key> copy = Clone(*l.tree);
+        LONG rc = change(*copy, modified);
+        return rc != ERROR_SUCCESS ? rc : (modified ? l.writable : ERROR_SUCCESS);
+    }
+    LONG rc = change(*l.tree, modified);
+    if (modified) l.modified = true;
+    return rc;
+}
+
+LONG StoreFile::Change(const Change_t& change) {
+    ThreadTransaction& tx = t_transaction[m_slot];
+    if (tx.depth > 0) {
+        if (!tx.locked) {
+            auto l = std::make_unique<Locked>();
+            if (LONG rc = Lock(*l)) {
+                if (tx.error == ERROR_SUCCESS) tx.error = rc;
+                return rc;
+            }
+            tx.locked = std::move(l);
+        }
+        LONG rc = ApplyLocked(*tx.locked, change);
+        if (rc != ERROR_SUCCESS && tx.error == ERROR_SUCCESS) tx.error = rc;
+        return rc;
+    }
+
+    Locked l;
+    if (LONG rc = Lock(l)) return rc;
+    LONG rc = ApplyLocked(l, change);
+    if (!l.modified) {
+        // What was read under the lock is current: publish it, so that the next read needs no parse.
+        auto snapshot = std::make_shared<Snapshot>();
+        snapshot->path = l.shown;
+        snapshot->stamp = l.stamp;
+        snapshot->tree = std::move(*l.tree);
+        Publish(std::move(snapshot));
+        return rc;
+    }
+    LONG written = Write(l);
+    return written != ERROR_SUCCESS ? written : rc;
+}
+
+void StoreFile::BeginTransaction(bool lockNow) {
+    ThreadTransaction& tx = t_transaction[m_slot];
+    if (tx.depth++ > 0) return;
+    tx.error = ERROR_SUCCESS;
+    if (!lockNow) return;
+    auto l = std::make_unique<Locked>();
+    if (LONG rc = Lock(*l))
+        tx.error = rc;
+    else
+        tx.locked = std::move(l);
+}
+
+LONG StoreFile::EndTransaction(bool commit) {
+    ThreadTransaction& tx = t_transaction[m_slot];
+    if (tx.depth == 0) return ERROR_SUCCESS;
+    if (--tx.depth > 0) return tx.error;
+    std::unique_ptr<Locked> l = std::move(tx.locked);
+    LONG rc = tx.error;
+    tx.error = ERROR_SUCCESS;
+    if (!l) return rc;
+    if (commit && l->modified) {
+        LONG written = Write(*l);
+        if (rc == ERROR_SUCCESS) rc = written;
+    } else if (!l->modified) {
+        auto snapshot = std::make_shared<Snapshot>();
+        snapshot->path = l->shown;
+        snapshot->stamp = l->stamp;
+        snapshot->tree = std::move(*l->tree);
+        Publish(std::move(snapshot));
+    }
+    return rc;
+}
+
+LONG StoreFile::TransactionStatus() const { return t_transaction[m_slot].error; }
 
 }  // namespace regstore

@@ -219,67 +219,81 @@ bool SplitPath(std::string_view path, std::vector<std::string>& parts) {
     }
 }
 
-bool ParseRegText(std::string_view text, const char* rootName, Key& root) {
-    if (text.find('\0') != std::string_view::npos) return false;
+bool ParseRegText(std::string_view text, const char* rootName, Key& root, ParseError* error) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+
+    size_t pos = 0, lineNo = 0;
+    bool ended = true;  // whether the line last taken ended with a line break
+    std::string_view raw;
+    auto fail = [&](const char* reason) {
+        if (error) {
+            error->line = lineNo;
+            error->reason = reason;
+            error->text.assign(raw.substr(0, 200));
+        }
+        return false;
+    };
+    auto nextLine = [&](std::string_view& line) {
+        if (pos >= text.size()) return false;
+        size_t nl = text.find('\n', pos);
+        ended = nl != std::string_view::npos;
+        if (!ended) nl = text.size();
+        line = text.substr(pos, nl - pos);
+        pos = nl + 1;
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        return true;
+    };
 
     bool header = false;
     Key* section = nullptr;
     std::vector<std::string> parts;
     std::string name, data;
-    size_t pos = 0;
-    auto nextLine = [&](std::string_view& line) {
-        if (pos >= text.size()) return false;
-        size_t nl = text.find('\n', pos);
-        if (nl == std::string_view::npos) nl = text.size();
-        line = text.substr(pos, nl - pos);
-        pos = nl + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        return true;
-    };
-
-    std::string_view raw;
     while (nextLine(raw)) {
+        if (raw.find('\0') != std::string_view::npos) return fail("a zero byte");
         std::string_view line = TrimView(raw);
         if (line.empty()) continue;
         if (!header) {
-            if (line != "REGEDIT4") return false;
+            if (line != "REGEDIT4") return fail("the first line is not REGEDIT4");
             header = true;
             continue;
         }
         if (line.front() == ';') continue;
         if (line.front() == '[') {
-            if (line.back() != ']') return false;
+            if (line.back() != ']') return fail("a section without its closing bracket");
             std::string_view inner = line.substr(1, line.size() - 2);
             size_t cut = inner.find('\\');
-            if (!SameName(inner.substr(0, cut), rootName)) return false;
+            if (!SameName(inner.substr(0, cut), rootName)) return fail("a section under another root");
             if (!SplitPath(cut == std::string_view::npos ? std::string_view() : inner.substr(cut + 1), parts))
-                return false;
-            if (cut != std::string_view::npos && parts.empty()) return false;
+                return fail("a key path with an empty, overlong or excess part");
+            if (cut != std::string_view::npos && parts.empty()) return fail("a key path with an empty part");
             section = &root;
             for (const std::string& p : parts) section = section->Add(p);
             continue;
         }
-        if (!section) return false;
+        if (!section) return fail("a value before the first section");
 
         // "name"=data or @=data.
         if (line.front() == '@') {
             name.clear();
             line.remove_prefix(1);
         } else if (!ParseQuoted(line, name)) {
-            return false;
+            return fail("neither a section, a value nor a comment");
         }
         line = TrimView(line);
-        if (line.empty() || line.front() != '=') return false;
+        if (line.empty() || line.front() != '=') return fail("a value name without '='");
         line = TrimView(line.substr(1));
 
         if (!line.empty() && line.front() == '"') {
-            if (!ParseQuoted(line, data) || !TrimView(line).empty()) return false;
+            if (!ParseQuoted(line, data) || !TrimView(line).empty()) return fail("a text value that does not end");
             data += '\0';
             section->SetValue(name, REG_SZ, data);
         } else if (StartsWithNoCase(line, "dword:")) {
             DWORD d;
-            if (!ParseHex32(line.substr(6), d)) return false;
+            std::string_view digits = line.substr(6);
+            if (!ParseHex32(digits, d)) return fail("a dword that is not one to eight hex digits");
+            // At the very end of the file, fewer than eight digits may be what is left of eight.
+            if (!ended && digits.size() < 8) return fail("the file ends inside this dword (no line end)");
             data.assign({static_cast<char>(d & 0xFF), static_cast<char>((d >> 8) & 0xFF),
                          static_cast<char>((d >> 16) & 0xFF), static_cast<char>(d >> 24)});
             section->SetValue(name, REG_DWORD, data);
@@ -288,23 +302,28 @@ bool ParseRegText(std::string_view text, const char* rootName, Key& root) {
             line.remove_prefix(3);
             if (!line.empty() && line.front() == '(') {
                 size_t close = line.find(')');
-                if (close == std::string_view::npos || !ParseHex32(line.substr(1, close - 1), type)) return false;
+                if (close == std::string_view::npos || !ParseHex32(line.substr(1, close - 1), type))
+                    return fail("a hex(type) with a bad type");
                 line.remove_prefix(close + 1);
             }
-            if (line.empty() || line.front() != ':') return false;
+            if (line.empty() || line.front() != ':') return fail("hex without ':'");
             line.remove_prefix(1);
             // Long binary values continue on the next lines after a trailing backslash.
             std::string bytes(line);
             while (!bytes.empty() && bytes.back() == '\\') {
                 bytes.pop_back();
                 std::string_view more;
-                if (!nextLine(more)) return false;
+                if (!nextLine(more)) return fail("the file ends inside a continued hex value");
+                raw = more;
+                if (more.find('\0') != std::string_view::npos) return fail("a zero byte");
                 bytes += TrimView(more);
             }
-            if (!ParseHexBytes(bytes, data)) return false;
+            if (!ParseHexBytes(bytes, data)) return fail("hex bytes that are not two-digit pairs split by commas");
+            // At the very end of the file the bytes may be the first of more.
+            if (!ended) return fail("the file ends inside this hex value (no line end)");
             section->SetValue(name, type, data);
         } else {
-            return false;
+            return fail("a value that is neither text, dword nor hex");
         }
     }
     return true;

@@ -44,11 +44,21 @@ constexpr size_t kMaxDepth = 512;
 // characters a key name may have, or more than kMaxDepth parts.
 bool SplitPath(std::string_view path, std::vector<std::string>& parts);
 
+// Where and why a text is not a store: the 1-based line, the reason, and the line as it stands.
+struct ParseError {
+    size_t line = 0;
+    std::string reason;
+    std::string text;
+};
+
 // Reads .reg text whose sections all lie under rootName into root (which gets the keys and values, merged with
-// what it holds). False when the text does not have that form: a missing "REGEDIT4" header, a section under
-// another root, a line that is neither a section, a value, a comment nor blank, a value outside a section.
+// what it holds). False (with the place in error, when given) when the text does not have that form: a missing
+// "REGEDIT4" header, a section under another root, a line that is neither a section, a value, a comment nor
+// blank, a value outside a section, a zero byte, or a last line without its line end holding a dword of fewer
+// than eight digits or hex bytes (a file cut short there would otherwise read as a smaller number or fewer bytes:
+// "dword:0000000" for "dword:00000001"; texts and sections show their end by their closing quote or bracket).
 // Empty text (or only blanks) is an empty store.
-bool ParseRegText(std::string_view text, const char* rootName, Key& root);
+bool ParseRegText(std::string_view text, const char* rootName, Key& root, ParseError* error = nullptr);
 
 // The .reg text of the tree: header, then every key below the root in pre-order (children alphabetical), each
 // section followed by its values and a blank line; CR LF line ends. The root gets a section only when it holds

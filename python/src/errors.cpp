@@ -59,7 +59,8 @@ int ErrnoOfCause(int cause) {
 }  // namespace
 
 std::string FsPath(const py::handle& path) {
-    static py::object fsencode = py::module_::import("os").attr("fsencode");
+    // Kept for the life of the process: a static py::object would be released after the interpreter has ended.
+    static py::handle fsencode = py::object(py::module_::import("os").attr("fsencode")).release();
     py::bytes b = fsencode(path);
     std::string s = b;
     if (s.find('\0') != std::string::npos) throw py::value_error("embedded null byte in the path");

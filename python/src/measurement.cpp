@@ -51,7 +51,7 @@ py::object TextOrNone(const std::string& s) { return s.empty() ? py::object(py::
 py::object PyDate(const fmt::CollectionDate& date) {
     if (!date.value) return py::none();
     const fmt::DateTime& d = *date.value;
-    static py::module_ dt = py::module_::import("datetime");
+    static py::handle dt = py::module_::import("datetime").release();  // never released (see FsPath)
     try {
         double whole = std::floor(d.second);
         int micro = static_cast<int>(std::lround((d.second - whole) * 1e6));
@@ -154,6 +154,7 @@ void BindMeasurement(py::module_& m) {
                     py::array_t<double> a(static_cast<py::ssize_t>(scan.size()));
                     double* p = a.mutable_data();
                     for (std::size_t i = 0; i < scan.size(); ++i) p[i] = *scan.step_time;
+                    a.attr("setflags")(py::arg("write") = false);  // read-only like every array of a scan
                     return a;
                 }
                 return py::none();

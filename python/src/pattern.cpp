@@ -289,7 +289,7 @@ std::string OutputFormat(const std::string& path, const std::optional<std::strin
 
 py::object PyDateOf(COleDateTime& d) {
     if (d.GetStatus() != COleDateTime::valid) return py::none();
-    static py::module_ dt = py::module_::import("datetime");
+    static py::handle dt = py::module_::import("datetime").release();  // never released (see FsPath)
     try {
         return dt.attr("datetime")(d.GetYear(), d.GetMonth(), d.GetDay(), d.GetHour(), d.GetMinute(), d.GetSecond());
     } catch (const py::error_already_set&) {

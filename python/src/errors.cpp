@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <pybind11/numpy.h>
+
 #include "module.h"
 #include "xrddata/formats/error.h"
 #include "xrddata/platform/exceptions.h"
@@ -31,6 +33,11 @@ public:
 };
 
 PyObject* g_format_error = nullptr;
+// Set once when the module is imported, never released: function-local statics initialised on first use could
+// deadlock between threads (one holds the GIL and waits for the initialisation, which waits for the GIL), and a
+// static py::object would be released after the interpreter has ended.
+py::handle g_fsencode;
+py::handle g_datetime;
 
 // Raises the OSError subclass Python itself chooses for the errno (FileNotFoundError for ENOENT, PermissionError
 // for EACCES, IsADirectoryError, ...), with the file name attached.
@@ -59,9 +66,7 @@ int ErrnoOfCause(int cause) {
 }  // namespace
 
 std::string FsPath(const py::handle& path) {
-    // Kept for the life of the process: a static py::object would be released after the interpreter has ended.
-    static py::handle fsencode = py::object(py::module_::import("os").attr("fsencode")).release();
-    py::bytes b = fsencode(path);
+    py::bytes b = g_fsencode(path);
     std::string s = b;
     if (s.find('\0') != std::string::npos) throw py::value_error("embedded null byte in the path");
     return s;
@@ -87,7 +92,13 @@ std::vector<std::string> TakeMessages() {
 
 py::object FormatErrorType() { return py::reinterpret_borrow<py::object>(g_format_error); }
 
+py::handle DatetimeModule() { return g_datetime; }
+
 void BindErrors(py::module_& m) {
+    g_fsencode = py::object(py::module_::import("os").attr("fsencode")).release();
+    g_datetime = py::module_::import("datetime").release();
+    // The numpy C API is looked up once here, under the import's GIL, for the same reason.
+    py::dtype::of<double>();
     static CollectingUi ui;
     AfxSetUserInterface(&ui);
 

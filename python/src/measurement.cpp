@@ -51,7 +51,7 @@ py::object TextOrNone(const std::string& s) { return s.empty() ? py::object(py::
 py::object PyDate(const fmt::CollectionDate& date) {
     if (!date.value) return py::none();
     const fmt::DateTime& d = *date.value;
-    static py::handle dt = py::module_::import("datetime").release();  // never released (see FsPath)
+    py::handle dt = DatetimeModule();
     try {
         double whole = std::floor(d.second);
         int micro = static_cast<int>(std::lround((d.second - whole) * 1e6));

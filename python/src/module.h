@@ -27,6 +27,8 @@ void BindErrors(py::module_& m);
 void BindMeasurement(py::module_& m);
 void BindPattern(py::module_& m);
 
+// The datetime module (imported when the module is).
+py::handle DatetimeModule();
 // The FormatError type (a ValueError), for raising from the bindings.
 py::object FormatErrorType();
 

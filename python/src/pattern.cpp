@@ -184,12 +184,11 @@ public:
         const int n = GetSize();
         if (n < 2) throw py::value_error("a background needs at least two points");
         const double L = length ? *length : m_dBackgroundLength;
+        const double S = stiffness ? *stiffness : m_dBackgroundScale;
         if (!(L > 10.0 * GetSampling()))
             throw py::value_error("the background scale length (" + std::string(py::str(py::float_(L))) +
                                   " degrees) must be above ten sampling steps (" +
                                   std::string(py::str(py::float_(10.0 * GetSampling()))) + " degrees)");
-        if (length) m_dBackgroundLength = *length;
-        if (stiffness) m_dBackgroundScale = *stiffness;
 
         // The calculation works on its own copy of the points, so this pattern is not touched without the GIL.
         FitCalculation calc(*this);
@@ -197,7 +196,7 @@ public:
         calc.SetThreadInfo(nullptr, watch.window(), 0, kProgressNotice, 0);
         const double lo = range ? range->first : m_X.GetAt(0);
         const double hi = range ? range->second : m_X.GetAt(n - 1);
-        calc.SetBackgroundParams(m_dBackgroundLength, m_dBackgroundScale, lo, hi);
+        calc.SetBackgroundParams(L, S, lo, hi);
         {
             py::gil_scoped_release release;
             try {
@@ -210,6 +209,9 @@ public:
         const auto messages = TakeMessages();
         if (!messages.empty()) throw std::runtime_error("background fit failed: " + messages.back());
         if (calc.knots() <= 0) throw std::runtime_error("background fit failed: the fit's linear system is singular");
+        // The settings given are kept with the background they gave (an interrupted or failed fit keeps neither).
+        m_dBackgroundLength = L;
+        m_dBackgroundScale = S;
         StoreBackground(calc);
         return Background();
     }
@@ -289,7 +291,7 @@ std::string OutputFormat(const std::string& path, const std::optional<std::strin
 
 py::object PyDateOf(COleDateTime& d) {
     if (d.GetStatus() != COleDateTime::valid) return py::none();
-    static py::handle dt = py::module_::import("datetime").release();  // never released (see FsPath)
+    py::handle dt = DatetimeModule();
     try {
         return dt.attr("datetime")(d.GetYear(), d.GetMonth(), d.GetDay(), d.GetHour(), d.GetMinute(), d.GetSecond());
     } catch (const py::error_already_set&) {

@@ -15,6 +15,7 @@
 #include "module.h"
 #include "xrddata/calc/backgroundcalc.h"
 #include "xrddata/formats/read.h"
+#include "xrddata/io/load.h"
 #include "xrddata/io/pointfile.h"
 #include "xrddata/io/xrddfile.h"
 #include "xrddata/pattern/ka2sweep.h"
@@ -328,9 +329,23 @@ void BindPattern(py::module_& m) {
             [](const py::object& path, long scan) {
                 const std::string p = FsPath(path);
                 fmt::Measurement meas;
-                {
+                try {
                     py::gil_scoped_release release;
                     meas = fmt::read_file(p);
+                } catch (const fmt::ReadError& e) {
+                    if (e.problem() != fmt::Problem::unrecognised || scan != 0) throw;
+                    // Not a format of the core: the pattern's own import (its built-in readers and the
+                    // registered plug-in formats) may still read it, as the command-line tool does.
+                    auto out = std::make_unique<P>();
+                    int ok;
+                    {
+                        py::gil_scoped_release release;
+                        LoadedFormat format;
+                        ok = LoadPattern(*out, p, format);
+                    }
+                    TakeMessages();
+                    if (!ok) throw;
+                    return out;
                 }
                 const long count = static_cast<long>(meas.scans.size());
                 if (scan < 0) scan += count;
@@ -348,8 +363,9 @@ void BindPattern(py::module_& m) {
             py::arg("path"), py::arg("scan") = 0,
             "Pattern.read(path, scan=0) -> Pattern\n\n"
             "Reads a diffraction file (any format xrddata.read reads) and takes one scan's points, with the file's\n"
-            "sample name, comments, date and radiation. Errors as xrddata.read; IndexError for a scan not in the\n"
-            "file.")
+            "sample name, comments, date and radiation. A file the format core does not recognise is given to\n"
+            "the pattern import (its built-in readers, registered plug-in formats, pattern archives) for scan 0.\n"
+            "Errors as xrddata.read; IndexError for a scan not in the file.")
         .def_static(
             "load",
             [](const py::object& path) {

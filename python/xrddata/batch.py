@@ -220,6 +220,10 @@ class _Bar:
         self.started = time.perf_counter()
 
     def __call__(self, done: int, total: int) -> None:
+        now = time.perf_counter()
+        if done < total and now - getattr(self, "drawn", 0.0) < 0.1:
+            return  # at most ten redraws a second
+        self.drawn = now
         filled = self.width * done // total if total else self.width
         rate = done / max(time.perf_counter() - self.started, 1e-9)
         self.stream.write(f"\r[{'#' * filled}{'.' * (self.width - filled)}] {done}/{total} files  {rate:.1f}/s")

@@ -343,9 +343,12 @@ void BindPattern(py::module_& m) {
                         LoadedFormat format;
                         ok = LoadPattern(*out, p, format);
                     }
-                    TakeMessages();
-                    if (!ok) throw;
-                    return out;
+                    const auto messages = TakeMessages();
+                    if (ok) return out;
+                    if (messages.empty()) throw;
+                    // Both refused it: the core's reason, with what the import said.
+                    throw fmt::ReadError(e.problem(), e.reason() + " (the pattern import: " + messages.back() + ")")
+                        .in_file(p);
                 }
                 const long count = static_cast<long>(meas.scans.size());
                 if (scan < 0) scan += count;

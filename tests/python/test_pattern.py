@@ -151,3 +151,20 @@ def test_keyboard_interrupt_cancels_a_background_fit():
         p.fit_background(length=0.5)
     timer.join()
     assert not p.background_stored and p.background_length != 0.5  # nothing of the fit is kept
+
+
+def test_read_of_files_the_import_reads(tmp_path, tool):
+    # The example is a format of the pattern import; read() equals the tool's conversion of it.
+    example = os.path.join(os.path.dirname(__file__), os.pardir, os.pardir, "examples", "corundum.raw")
+    p = xrddata.Pattern.read(example)
+    tool("convert", example, "-o", tmp_path / "tool.xye")
+    tx, ty, te = read_columns(tmp_path / "tool.xye")
+    np.testing.assert_array_equal(p.two_theta, tx)
+    np.testing.assert_array_equal(p.counts, ty)
+    np.testing.assert_array_equal(p.sigma, te)
+    assert p.anode == "Cu" and p.sample
+    junk = tmp_path / "junk.dat"
+    junk.write_bytes(b"\x01\x02 neither format core nor import reads this \xff\n")
+    with pytest.raises(xrddata.FormatError) as info:
+        xrddata.Pattern.read(junk)
+    assert str(junk) in str(info.value) and info.value.problem == "unrecognised"

@@ -315,8 +315,12 @@ void BindPattern(py::module_& m) {
                  if (static_cast<std::size_t>(counts.shape(0)) != n ||
                      (sigma && static_cast<std::size_t>(sigma->shape(0)) != n))
                      throw py::value_error("two_theta, counts and sigma must have the same length");
+                 // A position that is not a number has no place in the order the pattern keeps.
+                 const double* x = two_theta.data();
+                 for (std::size_t i = 0; i < n; ++i)
+                     if (!std::isfinite(x[i])) throw py::value_error("two_theta holds a value that is not finite");
                  auto p = std::make_unique<P>();
-                 p->SetPoints(two_theta.data(), counts.data(), sigma ? sigma->data() : nullptr, n);
+                 p->SetPoints(x, counts.data(), sigma ? sigma->data() : nullptr, n);
                  return p;
              }),
              py::arg("two_theta"), py::arg("counts"), py::arg("sigma") = py::none(),

@@ -24,6 +24,8 @@ def test_from_arrays_sorts_and_derives_errors():
         xrddata.Pattern([1.0, 2.0], [1.0])
     with pytest.raises(ValueError):
         xrddata.Pattern(np.zeros((2, 2)), np.zeros((2, 2)))
+    with pytest.raises(ValueError):
+        xrddata.Pattern([1.0, np.nan, 3.0], [1.0, 2.0, 3.0])
 
 
 @pytest.mark.parametrize("stripped, options, tool_args", [

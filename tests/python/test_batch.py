@@ -74,3 +74,13 @@ def test_command_line(tmp_path):
     assert len(os.listdir(tmp_path / "out")) == 4
     usage = run_python("-m", "xrddata.batch", "-f", "png", inputs, env=dict(os.environ))
     assert usage.returncode == 2
+
+
+def test_threads_write_what_one_thread_writes(tmp_path):
+    # The local scheduler runs the library on several threads at once (the GIL released): same bytes as alone.
+    paths = _inputs(tmp_path, 40)
+    one = process_many(paths, tmp_path / "one", strip_ka2=True, background=True, subtract=True, num_workers=1)
+    four = process_many(paths, tmp_path / "four", strip_ka2=True, background=True, subtract=True, num_workers=4)
+    assert one.summary["ok"] == four.summary["ok"] == 40
+    for name in sorted(os.listdir(tmp_path / "one")):
+        assert (tmp_path / "one" / name).read_bytes() == (tmp_path / "four" / name).read_bytes(), name

@@ -320,6 +320,9 @@ void BindPattern(py::module_& m) {
                  for (std::size_t i = 0; i < n; ++i)
                      if (!std::isfinite(x[i])) throw py::value_error("two_theta holds a value that is not finite");
                  auto p = std::make_unique<P>();
+                 // The new pattern is not yet visible to Python and the arrays are held here: the copy and the
+                 // feature-width detection (seconds for millions of points) need no GIL.
+                 py::gil_scoped_release release;
                  p->SetPoints(x, counts.data(), sigma ? sigma->data() : nullptr, n);
                  return p;
              }),
@@ -364,7 +367,10 @@ void BindPattern(py::module_& m) {
                     throw fmt::ReadError(fmt::Problem::no_data, "scan " + std::to_string(scan) + " holds no points")
                         .in_file(p);
                 auto out = std::make_unique<P>();
-                out->FillFrom(meas, s, p);
+                {
+                    py::gil_scoped_release release;  // a new pattern, not yet visible to Python
+                    out->FillFrom(meas, s, p);
+                }
                 return out;
             },
             py::arg("path"), py::arg("scan") = 0,

@@ -29,3 +29,9 @@ endif()
 
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/completion/xrddata.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME xrddata)
+
+if(XRDDATA_TESTS)
+  add_test(NAME docs_tool_options
+    COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:xrddata_tool> -DGUIDE=${PROJECT_SOURCE_DIR}/docs/guide/tool.md
+            -P ${PROJECT_SOURCE_DIR}/tests/docs/tool_options.cmake)
+endif()

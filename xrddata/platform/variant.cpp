@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "xrddata/platform/utf.h"
+
 namespace {
 
 // The byte length of a BSTR is a 32-bit unsigned in front of the characters, and a NUL character follows them.
@@ -92,24 +94,6 @@ char32_t DecodeUtf8(const unsigned char* s, size_t n, size_t& i) {
     return cp;
 }
 
-void AppendUtf8(CString& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 }  // namespace
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
@@ -169,21 +153,7 @@ BSTR SysAllocStringFromUtf8(const CString& text) {
     return SysAllocStringLen(units.data(), static_cast<UINT>(units.size()));
 }
 
-CString Utf8FromBstr(BSTR s) {
-    CString out;
-    UINT n = SysStringLen(s);
-    for (UINT i = 0; i < n; ++i) {
-        char32_t u = s[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-            u = 0x10000 + ((u - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            u = kReplacement;
-        }
-        AppendUtf8(out, u);
-    }
-    return out;
-}
+CString Utf8FromBstr(BSTR s) { return xrd::Utf8FromUtf16(s, SysStringLen(s), kReplacement); }
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* rgsabound) {
     ULONG size = ElementSize(vt);

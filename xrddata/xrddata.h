@@ -32,7 +32,6 @@
 #include "xrddata/io/xrddfile.h"
 #include "xrddata/module/helpfile.h"
 #include "xrddata/module/module.h"
-#include "xrddata/module/smartgdi.h"
 #include "xrddata/numeric/cspline.h"
 #include "xrddata/numeric/error.h"
 #include "xrddata/numeric/gaussjordan.h"

@@ -89,10 +89,6 @@ BOOL COleObjectFactory::RegisterAll() {
     return ok;
 }
 
-void COleObjectFactory::RevokeAll() {
-    for (COleObjectFactory* f : Snapshot()) f->Revoke();
-}
-
 BOOL COleObjectFactory::UpdateRegistryAll(BOOL bRegister) {
     BOOL ok = TRUE;
     for (COleObjectFactory* f : Snapshot())

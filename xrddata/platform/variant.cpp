@@ -109,22 +109,12 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
     return s;
 }
 
-BSTR SysAllocString(const OLECHAR* text) {
-    if (!text) return nullptr;
-    size_t n = 0;
-    while (text[n]) ++n;
-    if (n > kMaxBstrChars) return nullptr;
-    return SysAllocStringLen(text, static_cast<UINT>(n));
-}
-
-UINT SysStringByteLen(BSTR s) {
+UINT SysStringLen(BSTR s) {
     if (!s) return 0;
     std::uint32_t bytes;
     std::memcpy(&bytes, BstrBlock(s), kPrefix);
-    return bytes;
+    return bytes / sizeof(OLECHAR);
 }
-
-UINT SysStringLen(BSTR s) { return SysStringByteLen(s) / sizeof(OLECHAR); }
 
 void SysFreeString(BSTR s) {
     if (s) std::free(BstrBlock(s));
@@ -155,17 +145,17 @@ BSTR SysAllocStringFromUtf8(const CString& text) {
 
 CString Utf8FromBstr(BSTR s) { return xrd::Utf8FromUtf16(s, SysStringLen(s), kReplacement); }
 
-SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* rgsabound) {
+SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
     ULONG size = ElementSize(vt);
-    if (!size || cDims != 1 || !rgsabound) return nullptr;
-    ULONG count = rgsabound[0].cElements;
+    if (!size) return nullptr;
+    const ULONG count = cElements;
     // The upper bound must be a LONG too.
-    if (static_cast<long long>(rgsabound[0].lLbound) + count - 1 > 0x7FFFFFFFLL) return nullptr;
+    if (static_cast<long long>(lLbound) + count - 1 > 0x7FFFFFFFLL) return nullptr;
     auto* psa = new (std::nothrow) SAFEARRAY{};
     if (!psa) return nullptr;
     psa->cDims = 1;
     psa->cbElements = size;
-    psa->rgsabound[0] = rgsabound[0];
+    psa->rgsabound[0] = SAFEARRAYBOUND{count, lLbound};
     psa->vt = vt;
     if (count) {
         psa->pvData = std::calloc(count, size);
@@ -175,11 +165,6 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* rgsabou
         }
     }
     return psa;
-}
-
-SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
-    SAFEARRAYBOUND bound{cElements, lLbound};
-    return SafeArrayCreate(vt, 1, &bound);
 }
 
 HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
@@ -195,14 +180,6 @@ HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
 }
 
 UINT SafeArrayGetDim(SAFEARRAY* psa) { return psa ? psa->cDims : 0; }
-
-UINT SafeArrayGetElemsize(SAFEARRAY* psa) { return psa ? psa->cbElements : 0; }
-
-HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt) {
-    if (!psa || !pvt) return E_INVALIDARG;
-    *pvt = psa->vt;
-    return S_OK;
-}
 
 HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbound) {
     if (!psa || !plLbound) return E_INVALIDARG;
@@ -232,22 +209,6 @@ HRESULT SafeArrayUnaccessData(SAFEARRAY* psa) {
     return S_OK;
 }
 
-HRESULT SafeArrayGetElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv) {
-    if (!psa || !rgIndices || !pv) return E_INVALIDARG;
-    long long i = ElementIndex(psa, rgIndices);
-    if (i < 0) return DISP_E_BADINDEX;
-    char* item = static_cast<char*>(psa->pvData) + i * psa->cbElements;
-    if (psa->vt == VT_BSTR) {
-        bool failed;
-        BSTR copy = CopyBstr(*reinterpret_cast<BSTR*>(item), failed);
-        if (failed) return E_OUTOFMEMORY;
-        *static_cast<BSTR*>(pv) = copy;
-    } else {
-        std::memcpy(pv, item, psa->cbElements);
-    }
-    return S_OK;
-}
-
 HRESULT SafeArrayPutElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv) {
     if (!psa || !rgIndices) return E_INVALIDARG;
     long long i = ElementIndex(psa, rgIndices);
@@ -264,31 +225,6 @@ HRESULT SafeArrayPutElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv) {
         if (!pv) return E_INVALIDARG;
         std::memcpy(item, pv, psa->cbElements);
     }
-    return S_OK;
-}
-
-HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
-    if (!ppsaOut) return E_INVALIDARG;
-    *ppsaOut = nullptr;
-    if (!psa) return S_OK;
-    SAFEARRAY* copy = SafeArrayCreate(psa->vt, 1, psa->rgsabound);
-    if (!copy) return E_OUTOFMEMORY;
-    ULONG n = psa->rgsabound[0].cElements;
-    if (psa->vt == VT_BSTR) {
-        auto* from = static_cast<BSTR*>(psa->pvData);
-        auto* to = static_cast<BSTR*>(copy->pvData);
-        for (ULONG i = 0; i < n; ++i) {
-            bool failed;
-            to[i] = CopyBstr(from[i], failed);
-            if (failed) {
-                SafeArrayDestroy(copy);
-                return E_OUTOFMEMORY;
-            }
-        }
-    } else if (n) {
-        std::memcpy(copy->pvData, psa->pvData, static_cast<size_t>(n) * psa->cbElements);
-    }
-    *ppsaOut = copy;
     return S_OK;
 }
 
@@ -310,25 +246,3 @@ HRESULT VariantClear(VARIANT* pvarg) {
     return S_OK;
 }
 
-HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc) {
-    if (!pvargDest || !pvargSrc) return E_INVALIDARG;
-    if (pvargDest == pvargSrc) return S_OK;
-    VARIANT copy = *pvargSrc;
-    if (pvargSrc->vt == VT_BSTR) {
-        bool failed;
-        copy.bstrVal = CopyBstr(pvargSrc->bstrVal, failed);
-        if (failed) return E_OUTOFMEMORY;
-    } else if (IsArrayType(pvargSrc->vt)) {
-        HRESULT hr = SafeArrayCopy(pvargSrc->parray, &copy.parray);
-        if (FAILED(hr)) return hr;
-    } else if (!IsScalarType(pvargSrc->vt)) {
-        return DISP_E_BADVARTYPE;
-    }
-    HRESULT hr = VariantClear(pvargDest);
-    if (FAILED(hr)) {
-        VariantClear(&copy);
-        return hr;
-    }
-    *pvargDest = copy;
-    return S_OK;
-}

@@ -12,7 +12,7 @@ TEST(Com, GuidText) {
     EXPECT_EQ(g.Data3, 0x11D3);
     EXPECT_EQ(g.Data4[0], 0x80);
     EXPECT_EQ(g.Data4[7], 0x0E);
-    EXPECT_EQ(GuidToString(g), "{5FB1C716-12B5-11D3-8083-00105A49620E}");
+    EXPECT_EQ(xrddata::platform::GuidToString(g), "{5FB1C716-12B5-11D3-8083-00105A49620E}");
     CLSID w;
     ASSERT_EQ(CLSIDFromString(u"{5FB1C716-12B5-11D3-8083-00105A49620E}", &w), S_OK);
     EXPECT_EQ(w, g);

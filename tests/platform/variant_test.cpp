@@ -80,7 +80,11 @@ TEST(SafeArray, VectorOfDoublesBoundsAndLocking) {
     double v = 4.0;
     EXPECT_EQ(SafeArrayPutElement(psa, &i, &v), S_OK);
     EXPECT_EQ(data[2], 4.0);
+    i = 1;
+    EXPECT_EQ(SafeArrayGetElement(psa, &i, &v), S_OK);
+    EXPECT_EQ(v, 2.5);
     i = 3;
+    EXPECT_EQ(SafeArrayGetElement(psa, &i, &v), DISP_E_BADINDEX);
     EXPECT_EQ(SafeArrayPutElement(psa, &i, &v), DISP_E_BADINDEX);
     i = -1;
     EXPECT_EQ(SafeArrayPutElement(psa, &i, &v), DISP_E_BADINDEX);
@@ -128,8 +132,14 @@ TEST(SafeArray, BstrElementsAreOwnedCopies) {
     BSTR again = SysAllocStringFromUtf8("Co");
     EXPECT_EQ(SafeArrayPutElement(psa, &i, again), S_OK);  // replaces (and frees) the first copy
     SysFreeString(again);
-    EXPECT_EQ(Units(static_cast<BSTR*>(psa->pvData)[0]), u"Co");
-    EXPECT_EQ(static_cast<BSTR*>(psa->pvData)[1], nullptr);
+    BSTR got = nullptr;
+    EXPECT_EQ(SafeArrayGetElement(psa, &i, &got), S_OK);  // a copy for the caller
+    EXPECT_NE(got, static_cast<BSTR*>(psa->pvData)[0]);
+    EXPECT_EQ(Units(got), u"Co");
+    SysFreeString(got);
+    i = 1;
+    EXPECT_EQ(SafeArrayGetElement(psa, &i, &got), S_OK);
+    EXPECT_EQ(got, nullptr);
     SafeArrayDestroy(psa);  // frees the element copies (the sanitizer build sees leaks)
 }
 

@@ -237,7 +237,8 @@ CArchive& CArchive::operator>>(CString& s) {
     ReadExact(raw.data(), raw.size());
     std::u16string units(static_cast<size_t>(n), u'\0');
     for (size_t i = 0; i < units.size(); ++i) units[i] = static_cast<char16_t>(GetLE<WORD>(&raw[2 * i]));
-    CString text = xrd::Utf8FromUtf16(units.data(), units.size(), U'?');  // an unpaired surrogate has no character
+    // An unpaired surrogate has no character.
+    CString text = xrddata::platform::Utf8FromUtf16(units.data(), units.size(), U'?');
     s.swap(text);
     return *this;
 }

@@ -4,7 +4,7 @@
 
 #include <locale.h>
 
-namespace xrd {
+namespace xrddata::platform {
 
 inline locale_t CLocale() {
     static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
@@ -23,4 +23,4 @@ private:
     locale_t old_;
 };
 
-}  // namespace xrd
+}  // namespace xrddata::platform

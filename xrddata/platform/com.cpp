@@ -87,7 +87,7 @@ ClassTable& Table() {
 
 // The in-process server path the store names for the class, or empty.
 CString InprocServerPath(REFCLSID rclsid) {
-    CString key = "CLSID\\" + GuidToString(rclsid) + "\\InprocServer32";
+    CString key = "CLSID\\" + xrddata::platform::GuidToString(rclsid) + "\\InprocServer32";
     HKEY hKey = nullptr;
     if (RegOpenKeyEx(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return CString();
     CString path;
@@ -118,7 +118,7 @@ bool DefinedIn(void* handle, void* symbol) {
 HRESULT CLSIDFromString(LPCOLESTR lpsz, CLSID* pclsid) { return GuidFromText(lpsz, pclsid); }
 HRESULT CLSIDFromString(const char* lpsz, CLSID* pclsid) { return GuidFromText(lpsz, pclsid); }
 
-CString GuidToString(REFGUID g) {
+CString xrddata::platform::GuidToString(REFGUID g) {
     return Format("{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned>(g.Data1),
                   static_cast<unsigned>(g.Data2), static_cast<unsigned>(g.Data3), g.Data4[0], g.Data4[1],
                   g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);

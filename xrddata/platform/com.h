@@ -134,8 +134,10 @@ private:
 // other text, the GUID then being GUID_NULL.
 XRDDATA_API HRESULT CLSIDFromString(LPCOLESTR lpsz, CLSID* pclsid);
 XRDDATA_API HRESULT CLSIDFromString(const char* lpsz, CLSID* pclsid);
+namespace xrddata::platform {
 // The braced upper-case form.
 XRDDATA_API CString GuidToString(REFGUID rguid);
+}  // namespace xrddata::platform
 
 // Class objects offered by this process for as long as they are registered; the table holds a reference.
 XRDDATA_API HRESULT CoRegisterClassObject(REFCLSID rclsid, IUnknown* pUnk, DWORD dwClsContext, DWORD flags,

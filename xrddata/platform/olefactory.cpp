@@ -72,7 +72,7 @@ void COleObjectFactory::Revoke() {
 
 BOOL COleObjectFactory::UpdateRegistry(BOOL bRegister) {
     if (!bRegister) return TRUE;
-    CString clsid = GuidToString(m_clsid);
+    CString clsid = xrddata::platform::GuidToString(m_clsid);
     CString progId = m_lpszProgID ? m_lpszProgID : "";
     const CString& path = AfxGetStaticModuleState()->m_strModulePath;
     bool ok = SetDefault("CLSID\\" + clsid, progId) && SetDefault("CLSID\\" + clsid + "\\InprocServer32", path);

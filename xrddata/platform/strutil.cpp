@@ -31,7 +31,7 @@ void WidenExponent(std::string& s, size_t from) {
 
 void AppendG(CString& out, double v) {
     char buf[64];
-    xrd::CLocaleScope c;  // numbers are always written with a '.' decimal point
+    xrddata::platform::CLocaleScope c;  // numbers are always written with a '.' decimal point
     int n = std::snprintf(buf, sizeof buf, "%g", v);
     size_t from = out.size();
     out.append(buf, static_cast<size_t>(n));
@@ -39,7 +39,7 @@ void AppendG(CString& out, double v) {
 }
 
 CString FormatV(const char* fmt, va_list args) {
-    xrd::CLocaleScope c;  // numbers are always written with a '.' decimal point
+    xrddata::platform::CLocaleScope c;  // numbers are always written with a '.' decimal point
     CString out;
     const char* p = fmt;
     while (*p) {

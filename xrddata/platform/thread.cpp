@@ -8,7 +8,7 @@
 #include <thread>
 #include <unordered_map>
 
-namespace xrd_detail {
+namespace xrddata::platform::detail {
 
 // What the thread object and its running thread share. The thread keeps it alive after an auto-deleting object is
 // gone, so that the thread never touches freed memory.
@@ -64,9 +64,9 @@ void ThreadState::Main(std::shared_ptr<ThreadState> s) {
     s->cv.notify_all();
 }
 
-}  // namespace xrd_detail
+}  // namespace xrddata::platform::detail
 
-using xrd_detail::ThreadState;
+using xrddata::platform::detail::ThreadState;
 
 namespace {
 

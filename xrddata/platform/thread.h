@@ -28,7 +28,7 @@ enum : int {
 
 using AFX_THREADPROC = UINT (*)(void*);
 
-namespace xrd_detail {
+namespace xrddata::platform::detail {
 struct ThreadState;
 }
 
@@ -72,8 +72,8 @@ protected:
     void* m_pThreadParams = nullptr;
 
 private:
-    friend struct xrd_detail::ThreadState;
-    std::shared_ptr<xrd_detail::ThreadState> m_state;
+    friend struct xrddata::platform::detail::ThreadState;
+    std::shared_ptr<xrddata::platform::detail::ThreadState> m_state;
     int m_nPriority = THREAD_PRIORITY_NORMAL;
 };
 

@@ -1,6 +1,6 @@
 #include "xrddata/platform/utf.h"
 
-namespace xrd {
+namespace xrddata::platform {
 
 void AppendUtf8(CString& out, char32_t cp) {
     if (cp < 0x80) {
@@ -36,4 +36,4 @@ CString Utf8FromUtf16(const char16_t* units, size_t count, char32_t unpaired) {
     return out;
 }
 
-}  // namespace xrd
+}  // namespace xrddata::platform

@@ -5,7 +5,7 @@
 
 #include "xrddata/platform/types.h"
 
-namespace xrd {
+namespace xrddata::platform {
 
 // Appends the UTF-8 bytes of one code point (at most U+10FFFF).
 void AppendUtf8(CString& out, char32_t cp);
@@ -14,4 +14,4 @@ void AppendUtf8(CString& out, char32_t cp);
 // `unpaired`.
 CString Utf8FromUtf16(const char16_t* units, size_t count, char32_t unpaired);
 
-}  // namespace xrd
+}  // namespace xrddata::platform

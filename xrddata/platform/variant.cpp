@@ -143,7 +143,7 @@ BSTR SysAllocStringFromUtf8(const CString& text) {
     return SysAllocStringLen(units.data(), static_cast<UINT>(units.size()));
 }
 
-CString Utf8FromBstr(BSTR s) { return xrd::Utf8FromUtf16(s, SysStringLen(s), kReplacement); }
+CString Utf8FromBstr(BSTR s) { return xrddata::platform::Utf8FromUtf16(s, SysStringLen(s), kReplacement); }
 
 SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
     ULONG size = ElementSize(vt);
@@ -206,6 +206,22 @@ HRESULT SafeArrayUnaccessData(SAFEARRAY* psa) {
     if (!psa) return E_INVALIDARG;
     if (!psa->cLocks) return E_UNEXPECTED;
     --psa->cLocks;
+    return S_OK;
+}
+
+HRESULT SafeArrayGetElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv) {
+    if (!psa || !rgIndices || !pv) return E_INVALIDARG;
+    long long i = ElementIndex(psa, rgIndices);
+    if (i < 0) return DISP_E_BADINDEX;
+    char* item = static_cast<char*>(psa->pvData) + i * psa->cbElements;
+    if (psa->vt == VT_BSTR) {
+        bool failed;
+        BSTR copy = CopyBstr(*reinterpret_cast<BSTR*>(item), failed);
+        if (failed) return E_OUTOFMEMORY;
+        *static_cast<BSTR*>(pv) = copy;
+    } else {
+        std::memcpy(pv, item, psa->cbElements);
+    }
     return S_OK;
 }
 

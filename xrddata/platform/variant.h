@@ -132,8 +132,9 @@ XRDDATA_API HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbound
 XRDDATA_API HRESULT SafeArrayGetUBound(SAFEARRAY* psa, UINT nDim, LONG* plUbound);
 XRDDATA_API HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData);
 XRDDATA_API HRESULT SafeArrayUnaccessData(SAFEARRAY* psa);
-// Stores one element by index (lower bound based). A BSTR element is stored as a copy; the caller keeps what it
-// puts.
+// One element by index (lower bound based). BSTR elements are copied in both directions; the caller frees what
+// it gets and keeps what it puts.
+XRDDATA_API HRESULT SafeArrayGetElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv);
 XRDDATA_API HRESULT SafeArrayPutElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv);
 
 XRDDATA_API void VariantInit(VARIANT* pvarg);

@@ -154,22 +154,31 @@ TEST(NoticeWindow, HandlerReceivesInsteadOfQueueAndDestroyWaitsForIt) {
     DestroyWindow(u);
 }
 
+namespace {
+// The calculation pattern: a worker posts begin, progress and end to the window it was given.
+class PostingThread : public CWinThread {
+    DECLARE_DYNCREATE(PostingThread)
+public:
+    int Run() override {
+        PostMessage(target, WM_USER + 1, 0, 0);
+        for (int pct = 0; pct <= 100; pct += 50) PostMessage(target, WM_USER + 2, pct, pct);
+        PostMessage(target, WM_USER + 3, 0, 0);
+        return 0;
+    }
+    HWND target = nullptr;
+};
+IMPLEMENT_DYNCREATE(PostingThread, CWinThread)
+}  // namespace
+
 TEST(NoticeWindow, WorkerThreadPostsToHostWindow) {
-    // The calculation pattern: a suspended worker gets its target, is resumed, posts begin/progress/end.
+    // A suspended worker gets its target, is resumed, posts begin/progress/end and deletes itself.
     struct Job {
         HWND target;
     } job{xrddata::platform::CreateNoticeWindow()};
-    CWinThread* t = AfxBeginThread(
-        [](void* p) -> UINT {
-            HWND h = static_cast<Job*>(p)->target;
-            PostMessage(h, WM_USER + 1, 0, 0);
-            for (int pct = 0; pct <= 100; pct += 50) PostMessage(h, WM_USER + 2, pct, pct);
-            PostMessage(h, WM_USER + 3, 0, 0);
-            return 0;
-        },
-        &job, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    CWinThread* t = AfxBeginThread(RUNTIME_CLASS(PostingThread), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(t, nullptr);
-    ResumeThread(t->m_hThread);
+    static_cast<PostingThread*>(t)->target = job.target;
+    t->ResumeThread();
     std::vector<std::pair<UINT, WPARAM>> got;
     MSG msg;
     while (xrddata::platform::GetMessageTimeout(&msg, job.target, 0, 0, 5000) == 1) {

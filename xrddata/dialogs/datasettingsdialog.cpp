@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "xrddata/module/helpfile.h"
 #include "xrddata/dialogs/templates.h"
+#include "xrddata/module/helpfile.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/dialogddx.h"
 #include "xrddata/platform/modulestate.h"

@@ -1,7 +1,7 @@
 #include "xrddata/dialogs/sampleinfodialog.h"
 
-#include "xrddata/module/helpfile.h"
 #include "xrddata/dialogs/templates.h"
+#include "xrddata/module/helpfile.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/dialogddx.h"
 #include "xrddata/platform/modulestate.h"

@@ -9,28 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "common.h"
 #include "xrddata/calc/backgroundcalc.h"
 #include "xrddata/pattern/xrddata.h"
 
 namespace {
 
-// Points the user's settings store at a fresh file in a temporary folder for one benchmark.
-class Sandbox {
-public:
-    Sandbox() {
-        std::string templ = (std::filesystem::temp_directory_path() / "xrddata-bench-XXXXXX").string();
-        if (!mkdtemp(templ.data())) std::abort();
-        dir_ = templ;
-        ::setenv("XRDDATA_USER_REGISTRY", (dir_ / "user.reg").string().c_str(), 1);
-    }
-    ~Sandbox() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-
-private:
-    std::filesystem::path dir_;
-};
+using bench_support::Sandbox;
 
 // Peaks every few degrees on a slowly varying background, counts with counting-statistics noise.
 void MakePattern(int n, double x0, double dx, std::vector<double>& x, std::vector<double>& y) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common.h"
 #include "xrddata/import/importer.h"
 #include "xrddata/pattern/xrddata.h"
 
@@ -79,16 +80,11 @@ std::string StoeFile(int n) {
     return path;
 }
 
-// The settings store of the benchmark lives in the temporary folder, never in the user's own.
-void Sandbox() {
-    ::setenv("XRDDATA_USER_REGISTRY", TempPath("user.reg").c_str(), 1);
-    ::setenv("XRDDATA_SYSTEM_REGISTRY", TempPath("system.reg").c_str(), 1);
-}
 
 }  // namespace
 
 static void BM_ReadDiffracPlus_1M(benchmark::State& state) {
-    Sandbox();
+    bench_support::Box();
     const std::string path = DiffracPlusFile(1000000);
     CXRDData target;
     CFileImporter imp(&target);
@@ -101,7 +97,7 @@ static void BM_ReadDiffracPlus_1M(benchmark::State& state) {
 BENCHMARK(BM_ReadDiffracPlus_1M)->Unit(benchmark::kMillisecond);
 
 static void BM_ReadStoe_16384(benchmark::State& state) {
-    Sandbox();
+    bench_support::Box();
     const std::string path = StoeFile(16384);
     CXRDData target;
     CFileImporter imp(&target);

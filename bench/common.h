@@ -11,22 +11,31 @@
 
 namespace bench_support {
 
-// Points the settings store at a temporary folder for the program's lifetime.
-struct Sandbox {
+// Points the settings store (the user's and the machine's file) at a fresh temporary folder for the object's
+// lifetime, so that a benchmark never reads or writes the real settings; the folder goes with the object.
+class Sandbox {
+public:
     Sandbox() {
         std::string templ = (std::filesystem::temp_directory_path() / "xrddata-bench-XXXXXX").string();
         if (!mkdtemp(templ.data())) std::abort();
-        dir = templ;
-        ::setenv("XRDDATA_USER_REGISTRY", (dir / "user.reg").string().c_str(), 1);
-        ::setenv("XRDDATA_SYSTEM_REGISTRY", (dir / "system.reg").string().c_str(), 1);
+        dir_ = templ;
+        ::setenv("XRDDATA_USER_REGISTRY", File("user.reg").c_str(), 1);
+        ::setenv("XRDDATA_SYSTEM_REGISTRY", File("system.reg").c_str(), 1);
     }
     ~Sandbox() {
         std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
+        std::filesystem::remove_all(dir_, ec);
     }
-    std::filesystem::path dir;
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+
+    std::string File(const char* name) const { return (dir_ / name).string(); }
+
+private:
+    std::filesystem::path dir_;
 };
 
+// One sandbox for the whole program, for benchmarks that only need the store kept away from the user's.
 inline Sandbox& Box() {
     static Sandbox box;
     return box;

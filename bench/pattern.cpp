@@ -7,28 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "common.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/memfile.h"
 
 namespace {
 
-// Points the user's store at a fresh file in a temporary folder for one benchmark.
-class Sandbox {
-public:
-    Sandbox() {
-        std::string templ = (std::filesystem::temp_directory_path() / "xrddata-bench-XXXXXX").string();
-        if (!mkdtemp(templ.data())) std::abort();
-        dir_ = templ;
-        ::setenv("XRDDATA_USER_REGISTRY", (dir_ / "user.reg").string().c_str(), 1);
-    }
-    ~Sandbox() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-
-private:
-    std::filesystem::path dir_;
-};
+using bench_support::Sandbox;
 
 void BM_ConstructPattern(benchmark::State& state) {
     Sandbox box;

@@ -10,28 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "common.h"
 #include "xrddata/pattern/radiation.h"
 #include "xrddata/pattern/xrddata.h"
 
 namespace {
 
-// Keeps the settings store of the pattern constructor in a temporary folder.
-class Sandbox {
-public:
-    Sandbox() {
-        std::string templ = (std::filesystem::temp_directory_path() / "xrddata-bench-XXXXXX").string();
-        if (!mkdtemp(templ.data())) std::abort();
-        dir_ = templ;
-        ::setenv("XRDDATA_USER_REGISTRY", (dir_ / "user.reg").string().c_str(), 1);
-    }
-    ~Sandbox() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-
-private:
-    std::filesystem::path dir_;
-};
+using bench_support::Sandbox;
 
 constexpr int kPoints = 100000;
 

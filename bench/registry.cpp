@@ -8,29 +8,13 @@
 #include <filesystem>
 #include <string>
 
+#include "common.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/registry.h"
 
 namespace {
 
-// Points the user's store at a fresh file in a temporary folder for one benchmark.
-class Sandbox {
-public:
-    Sandbox() {
-        std::string templ = (std::filesystem::temp_directory_path() / "xrddata-bench-XXXXXX").string();
-        if (!mkdtemp(templ.data())) std::abort();
-        dir_ = templ;
-        ::setenv("XRDDATA_USER_REGISTRY", File("user.reg").c_str(), 1);
-    }
-    ~Sandbox() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    std::string File(const char* name) const { return (dir_ / name).string(); }
-
-private:
-    std::filesystem::path dir_;
-};
+using bench_support::Sandbox;
 
 HKEY Create(const char* path) {
     HKEY k = nullptr;

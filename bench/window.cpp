@@ -4,7 +4,7 @@
 #include "xrddata/platform/window.h"
 
 static void BM_PostAndTake(benchmark::State& state) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     MSG msg;
     for (auto _ : state) {
         PostMessage(w, WM_USER + 1, 50, 50);
@@ -15,9 +15,9 @@ static void BM_PostAndTake(benchmark::State& state) {
 BENCHMARK(BM_PostAndTake);
 
 static void BM_PostToHandler(benchmark::State& state) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     long sum = 0;
-    SetNoticeHandler(w, [&sum](const MSG& m) { sum += static_cast<long>(m.wParam); });
+    xrddata::platform::SetNoticeHandler(w, [&sum](const MSG& m) { sum += static_cast<long>(m.wParam); });
     for (auto _ : state) PostMessage(w, WM_USER + 1, 1, 1);
     benchmark::DoNotOptimize(sum);
     DestroyWindow(w);

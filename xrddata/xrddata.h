@@ -1,4 +1,6 @@
-// Umbrella header: every public header of the library.
+// Umbrella header: every public header of the library but one. The numerical library's allocators
+// (xrddata/numeric/alloc.h) keep their short names (vector, matrix, ...), which would clash with a host's
+// `using namespace std`; hosts that call them include that header themselves.
 #pragma once
 
 #include "xrddata/arrays/dblarray.h"
@@ -8,7 +10,6 @@
 #include "xrddata/calc/calculation.h"
 #include "xrddata/calc/splinenormal.h"
 #include "xrddata/dialogs/datasettingsdialog.h"
-#include "xrddata/dialogs/helpfile.h"
 #include "xrddata/dialogs/htmlhelpdialog.h"
 #include "xrddata/dialogs/sampleinfodialog.h"
 #include "xrddata/dialogs/templates.h"
@@ -31,8 +32,6 @@
 #include "xrddata/io/xrddfile.h"
 #include "xrddata/module/helpfile.h"
 #include "xrddata/module/module.h"
-#include "xrddata/module/smartgdi.h"
-#include "xrddata/numeric/alloc.h"
 #include "xrddata/numeric/cspline.h"
 #include "xrddata/numeric/error.h"
 #include "xrddata/numeric/gaussjordan.h"

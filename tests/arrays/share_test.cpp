@@ -16,6 +16,8 @@
 #include "xrddata/arrays/graphdata.h"
 #include "xrddata/platform/sharedmem.h"
 
+using xrddata::platform::CSharedBlock;
+
 namespace {
 
 bool NameExists(const char* name) { return std::filesystem::exists(std::string("/dev/shm/") + name); }

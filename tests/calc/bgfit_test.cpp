@@ -257,7 +257,7 @@ TEST(BackgroundFit, FollowsTheTrueBackgroundAwayFromPeaks) {
 
 TEST(BackgroundFit, FailuresLeaveNoKnotsAndNoMessage) {
     testing_support::RecordingUi ui;
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     // All points at one x: the knots coincide and the spline system is singular.
     FitProbe c(std::vector<double>(5, 10.0), {1.0, 2.0, 3.0, 4.0, 5.0});
     c.SetThreadInfo(nullptr, w, 1, 2, 3);

@@ -124,7 +124,7 @@ TEST(PatternBackground, StoringNoKnotsChangesNothing) {
 
 TEST(PatternBackground, CalculateBackgroundRunsHereAndReplaces) {
     testing_support::RegistrySandbox sandbox;
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     CXRDData d = Pattern();
     d.m_dBackgroundLength = 1.5;
     d.m_dBackgroundScale = 2.0;

@@ -83,7 +83,7 @@ private:
         MSG m;
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (std::chrono::steady_clock::now() < limit) {
-            if (GetMessageTimeout(&m, w_, 0, 0, 100) != 1) continue;
+            if (xrddata::platform::GetMessageTimeout(&m, w_, 0, 0, 100) != 1) continue;
             notices_.push_back({m.message, m.wParam, m.lParam});
             if (m.message == end_) return;
         }
@@ -119,7 +119,7 @@ std::vector<double> Range(int n, double x0, double dx) {
 }  // namespace
 
 TEST(Calculation, ProgressNoticesOfThreePhases) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     Probe c;
     int flag = 0;
     c.SetThreadInfo(&flag, w, kBegin, kProgress, kEnd);
@@ -166,9 +166,9 @@ TEST(Calculation, ProgressNoticesOfThreePhases) {
 }
 
 TEST(Calculation, TargetsThatAreNotWindowsAreDropped) {
-    HWND gone = CreateNoticeWindow();
+    HWND gone = xrddata::platform::CreateNoticeWindow();
     DestroyWindow(gone);
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     Probe c;
     c.SetThreadInfo(nullptr, w, kBegin, kProgress, kEnd);
     c.SetThreadInfo(nullptr, gone, kBegin, kProgress, kEnd);
@@ -219,7 +219,7 @@ TEST(Calculation, ConstructionAndCopying) {
     EXPECT_EQ(fromPattern.m_nPhases, 1);
     EXPECT_EQ(fromPattern.m_nLastPercent, -1);
 
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     int flag = 0;
     fromPattern.SetThreadInfo(&flag, w, kBegin, kProgress, kEnd);
     fromPattern.SetNumPhases(4);
@@ -249,7 +249,7 @@ TEST(Calculation, ConstructionAndCopying) {
 }
 
 TEST(CalculationThread, WorkerPostsTheRunInOrderToAnotherThread) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     const std::vector<double> x = Range(3000, 5.0, 0.02);
     std::vector<double> y(x.size());
     for (size_t i = 0; i < x.size(); ++i) y[i] = 500.0 + 40.0 * std::sin(x[i] / 7.0) + (i % 11);
@@ -270,7 +270,7 @@ TEST(CalculationThread, WorkerPostsTheRunInOrderToAnotherThread) {
 }
 
 TEST(CalculationThread, NoticesOfEdgeRunsAndSilentWindows) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     {
         // A fit refused for its parameters (one point): no begin notice, 100 and the end.
         const double x = 1.0, y = 2.0;
@@ -304,13 +304,13 @@ TEST(CalculationThread, NoticesOfEdgeRunsAndSilentWindows) {
         while (!done || calc.m_bRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         EXPECT_EQ(calc.calls, 1);
         MSG m;
-        EXPECT_EQ(GetMessageTimeout(&m, w, 0, 0, 50), 0);
+        EXPECT_EQ(xrddata::platform::GetMessageTimeout(&m, w, 0, 0, 50), 0);
     }
     DestroyWindow(w);
 }
 
 TEST(CalculationThread, TwoCalculationsRunAtOnce) {
-    HWND w1 = CreateNoticeWindow(), w2 = CreateNoticeWindow();
+    HWND w1 = xrddata::platform::CreateNoticeWindow(), w2 = xrddata::platform::CreateNoticeWindow();
     const std::vector<double> x = Range(4000, 10.0, 0.01);
     std::vector<double> y1(x.size()), y2(x.size());
     for (size_t i = 0; i < x.size(); ++i) {
@@ -336,7 +336,7 @@ TEST(CalculationThread, TwoCalculationsRunAtOnce) {
 }
 
 TEST(CalculationThread, SecondStartWhileRunningIsRefused) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     std::mutex mu;
     std::condition_variable cv;
     bool release = false, inside = false, block = true;
@@ -379,7 +379,7 @@ TEST(CalculationThread, SecondStartWhileRunningIsRefused) {
 }
 
 TEST(CalculationThread, NoWorkerMeansFailureAndIdle) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     Probe calc;
     calc.SetThreadInfo(nullptr, w, kBegin, kProgress, kEnd);
     // New threads ask for a stack larger than the address space: the system refuses to create them.
@@ -396,7 +396,7 @@ TEST(CalculationThread, NoWorkerMeansFailureAndIdle) {
     EXPECT_EQ(calc.m_bRunning.load(), 0);
     EXPECT_EQ(calc.calls, 0);
     MSG m;
-    EXPECT_EQ(GetMessageTimeout(&m, w, 0, 0, 20), 0);
+    EXPECT_EQ(xrddata::platform::GetMessageTimeout(&m, w, 0, 0, 20), 0);
 
     // With threads available again the same object starts normally.
     Receiver receiver(w);
@@ -408,11 +408,11 @@ TEST(CalculationThread, NoWorkerMeansFailureAndIdle) {
 TEST(CalculationThread, HostMayDestroyTheCalculationOnTheEndNotice) {
     // A host whose notice handler deletes the calculation as soon as the end notice arrives (on the worker's
     // thread, while EndProgress is still on the stack): the worker must not touch the object after posting it.
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     auto* calc = new CXRDCalculation;
     std::promise<std::vector<UINT>> done;
     std::vector<UINT> seen;
-    SetNoticeHandler(w, [&](const MSG& m) {
+    xrddata::platform::SetNoticeHandler(w, [&](const MSG& m) {
         seen.push_back(m.message);
         if (m.message == kEnd) {
             delete calc;

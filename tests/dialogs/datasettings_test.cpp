@@ -8,8 +8,10 @@
 #include "pattern/pattern_support.h"
 #include "support/registry_sandbox.h"
 #include "xrddata/dialogs/datasettingsdialog.h"
-#include "xrddata/dialogs/helpfile.h"
+#include "xrddata/module/helpfile.h"
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/modulestate.h"
+#include "xrddata/platform/winapp.h"
 
 using dialog_testing::Checked;
 using dialog_testing::Enabled;
@@ -37,6 +39,20 @@ void Fill(CXRDData& d) {
 }
 
 const int kWidthEdits[] = {1142, 1109, 1114, 1115};
+
+// Points the library's help file elsewhere for the lifetime of the object.
+class HelpFileOverride {
+public:
+    explicit HelpFileOverride(const CString& path) : saved_(GetHelpFilePath()) { Set(path); }
+    ~HelpFileOverride() { Set(saved_); }
+    static void Set(const CString& path) {
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        AfxGetApp()->SetHelpFilePath(path);
+    }
+
+private:
+    CString saved_;
+};
 
 }  // namespace
 
@@ -346,7 +362,7 @@ TEST(DataSettingsDialog, SettingsButtonsStoreAndRestoreDefaultsAndFactoryValues)
 
 TEST(DataSettingsDialog, HelpButtonAndContextHelpMap) {
     ScriptedDialogUi ui;
-    SetHelpFilePath("/opt/help/xrddata.chm");
+    HelpFileOverride help("/opt/help/xrddata.chm");
     CDataSettingsDialog dlg;
     dlg.m_dEsds = 1.0;
     ui.helpShown = FALSE;
@@ -358,13 +374,12 @@ TEST(DataSettingsDialog, HelpButtonAndContextHelpMap) {
     EXPECT_EQ(ui.helpPages, std::vector<std::string>({"/opt/help/xrddata/Htm/datasettings.htm"}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Unable to display the help page /opt/help/xrddata/Htm/datasettings.htm.");
-    SetHelpFilePath("/opt/help.d/pages");  // no extension: the folder itself
+    HelpFileOverride::Set("/opt/help.d/pages");  // no extension: the folder itself
     ui.helpShown = TRUE;
     CDataSettingsDialog other;
     other.m_dEsds = 1.0;
     other.DoModal();
     EXPECT_EQ(ui.helpPages.back(), "/opt/help.d/pages/Htm/datasettings.htm");
-    SetHelpFilePath("");
 
     const int ids[] = {1153, 1138, 1075, 1089, 1142, 1005, 1109, 1114, 1115,
                        1139, 1316, 1359, 1360, 1209, 1361, 1007, 1008, 1009};

@@ -1,5 +1,5 @@
 // The library as a module: version string, resource handle and module state, the server entry points and their
-// store entries, the help file, and the graphics helper copies.
+// store entries, and the help file.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -10,7 +10,6 @@
 #include "xrddata/import/plugin.h"
 #include "xrddata/module/helpfile.h"
 #include "xrddata/module/module.h"
-#include "xrddata/module/smartgdi.h"
 #include "xrddata/platform/registry.h"
 #include "xrddata/platform/winapp.h"
 
@@ -115,32 +114,4 @@ TEST(Module, RegisterServerWritesTheStoreEntries) {
     testing_support::RegistrySandbox unwritable;
     ::setenv("XRDDATA_USER_REGISTRY", (unwritable.dir.file("no/such/dir/user.reg")).c_str(), 1);
     EXPECT_EQ(DllRegisterServer(), S_OK);
-}
-
-namespace {
-struct Brush : SmartGDI {
-    void Select() override { ++selects; }
-    int selects = 0;
-};
-}  // namespace
-
-TEST(Module, GraphicsHelperCopies) {
-    Brush b;
-    b.m_data[0] = 1, b.m_data[1] = 2, b.m_data[2] = 3, b.m_data[3] = 0xFFFFFFFFu;
-    SmartGDI copy(b);  // the copy is a SmartGDI with b's data words
-    copy.Select();
-    EXPECT_EQ(b.selects, 0);
-    EXPECT_EQ(copy.m_data[3], 0xFFFFFFFFu);
-    Brush other;
-    static_cast<SmartGDI&>(other) = copy;  // assignment copies the words only; other stays a Brush
-    static_cast<SmartGDI&>(other).Select();
-    EXPECT_EQ(other.selects, 1);
-    EXPECT_EQ(other.m_data[1], 2u);
-
-    SmartGDIAttribute a;
-    a.m_data[2] = 9;
-    SmartGDIAttribute c(a), d;
-    d = a;
-    EXPECT_EQ(c.m_data[2], 9u);
-    EXPECT_EQ(d.m_data[2], 9u);
 }

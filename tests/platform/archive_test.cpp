@@ -120,6 +120,13 @@ TEST(Archive, SixteenBitStringsLoadAsUtf8) {
         ar >> s;
         EXPECT_EQ(s, CString(300, 'a'));
     });
+    // A surrogate pair is one character; a lone surrogate (here a low one, then a high one at the end) has none.
+    std::string pairs = Bytes().u8(0xFF).u16(0xFFFE).u8(4).u16(0xD83D).u16(0xDE00).u16(0xDC00).u16(0xD800).str();
+    Load(pairs, [](CArchive& ar) {
+        CString s;
+        ar >> s;
+        EXPECT_EQ(s, "\xF0\x9F\x98\x80??");
+    });
 }
 
 TEST(Archive, DateTimeIsStatusThenDayNumber) {

@@ -12,7 +12,7 @@ TEST(Com, GuidText) {
     EXPECT_EQ(g.Data3, 0x11D3);
     EXPECT_EQ(g.Data4[0], 0x80);
     EXPECT_EQ(g.Data4[7], 0x0E);
-    EXPECT_EQ(GuidToString(g), "{5FB1C716-12B5-11D3-8083-00105A49620E}");
+    EXPECT_EQ(xrddata::platform::GuidToString(g), "{5FB1C716-12B5-11D3-8083-00105A49620E}");
     CLSID w;
     ASSERT_EQ(CLSIDFromString(u"{5FB1C716-12B5-11D3-8083-00105A49620E}", &w), S_OK);
     EXPECT_EQ(w, g);
@@ -25,11 +25,6 @@ TEST(Com, GuidText) {
         EXPECT_EQ(out, GUID_NULL) << bad;
     }
     EXPECT_EQ(CLSIDFromString(static_cast<const char*>(nullptr), &w), CO_E_CLASSSTRING);
-
-    OLECHAR buf[39];
-    EXPECT_EQ(StringFromGUID2(g, buf, 38), 0);
-    ASSERT_EQ(StringFromGUID2(g, buf, 39), 39);
-    EXPECT_EQ(std::u16string(buf), u"{5FB1C716-12B5-11D3-8083-00105A49620E}");
 }
 
 namespace {
@@ -83,7 +78,6 @@ TEST(Com, ClassTable) {
     _com_error e(E_FAIL, "text");
     EXPECT_EQ(e.Error(), E_FAIL);
     EXPECT_EQ(e.Description(), "text");
-    EXPECT_EQ(_com_error(static_cast<HRESULT>(0x80041234u)).ErrorMessage(), "Unknown error 0x80041234");
 }
 
 TEST(Com, ReferenceVariantsOwnNothing) {
@@ -96,10 +90,4 @@ TEST(Com, ReferenceVariantsOwnNothing) {
     EXPECT_EQ(v.vt, VT_EMPTY);
     EXPECT_EQ(Utf8FromBstr(s), "kept");
     SysFreeString(s);
-    v.vt = VT_DATE;
-    v.date = 2.5;
-    VARIANT c;
-    VariantInit(&c);
-    EXPECT_EQ(VariantCopy(&c, &v), S_OK);
-    EXPECT_EQ(c.date, 2.5);
 }

@@ -8,6 +8,13 @@
 
 #include "xrddata/platform/sharedmem.h"
 
+using xrddata::platform::CSharedBlock;
+using xrddata::platform::CloseSharedBlock;
+using xrddata::platform::CreateSharedBlock;
+using xrddata::platform::GetSharedBlockSize;
+using xrddata::platform::MapSharedBlock;
+using xrddata::platform::UnmapSharedBlock;
+
 namespace {
 
 // Names unique to this test process, so parallel runs never meet.

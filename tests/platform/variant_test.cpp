@@ -12,10 +12,9 @@ std::u16string Units(BSTR s) { return s ? std::u16string(s, SysStringLen(s)) : s
 }  // namespace
 
 TEST(Bstr, LengthPrefixTerminatorAndLimits) {
-    BSTR s = SysAllocString(u"abc");
+    BSTR s = SysAllocStringLen(u"abc", 3);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(SysStringLen(s), 3u);
-    EXPECT_EQ(SysStringByteLen(s), 6u);
     std::uint32_t prefix;
     std::memcpy(&prefix, reinterpret_cast<char*>(s) - 4, 4);
     EXPECT_EQ(prefix, 6u);
@@ -27,7 +26,6 @@ TEST(Bstr, LengthPrefixTerminatorAndLimits) {
     EXPECT_EQ(Units(z), std::u16string(u"a\0b", 3));
     SysFreeString(z);
 
-    EXPECT_EQ(SysAllocString(nullptr), nullptr);
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     SysFreeString(nullptr);
     // A length whose byte count does not fit the 32-bit prefix is refused, not wrapped.
@@ -60,10 +58,8 @@ TEST(SafeArray, VectorOfDoublesBoundsAndLocking) {
     SAFEARRAY* psa = SafeArrayCreateVector(VT_R8, 0, 3);
     ASSERT_NE(psa, nullptr);
     EXPECT_EQ(SafeArrayGetDim(psa), 1u);
-    EXPECT_EQ(SafeArrayGetElemsize(psa), 8u);
-    VARTYPE vt = 0;
-    EXPECT_EQ(SafeArrayGetVartype(psa, &vt), S_OK);
-    EXPECT_EQ(vt, VT_R8);
+    EXPECT_EQ(psa->cbElements, 8u);
+    EXPECT_EQ(psa->vt, VT_R8);
     LONG lo = -1, hi = -1;
     EXPECT_EQ(SafeArrayGetLBound(psa, 1, &lo), S_OK);
     EXPECT_EQ(SafeArrayGetUBound(psa, 1, &hi), S_OK);
@@ -80,12 +76,16 @@ TEST(SafeArray, VectorOfDoublesBoundsAndLocking) {
     EXPECT_EQ(SafeArrayUnaccessData(psa), S_OK);
     EXPECT_EQ(SafeArrayUnaccessData(psa), E_UNEXPECTED);
 
-    LONG i = 1;
-    double v = 0;
+    LONG i = 2;
+    double v = 4.0;
+    EXPECT_EQ(SafeArrayPutElement(psa, &i, &v), S_OK);
+    EXPECT_EQ(data[2], 4.0);
+    i = 1;
     EXPECT_EQ(SafeArrayGetElement(psa, &i, &v), S_OK);
     EXPECT_EQ(v, 2.5);
     i = 3;
     EXPECT_EQ(SafeArrayGetElement(psa, &i, &v), DISP_E_BADINDEX);
+    EXPECT_EQ(SafeArrayPutElement(psa, &i, &v), DISP_E_BADINDEX);
     i = -1;
     EXPECT_EQ(SafeArrayPutElement(psa, &i, &v), DISP_E_BADINDEX);
     EXPECT_EQ(SafeArrayDestroy(psa), S_OK);
@@ -94,21 +94,18 @@ TEST(SafeArray, VectorOfDoublesBoundsAndLocking) {
 
 TEST(SafeArray, ElementTypesLowerBoundsAndRefusals) {
     SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, 3);
-    EXPECT_EQ(SafeArrayGetElemsize(bytes), 1u);
+    EXPECT_EQ(bytes->cbElements, 1u);
     SafeArrayDestroy(bytes);
 
     // Indices count from the lower bound; an empty array has upper bound = lower bound - 1.
-    SAFEARRAYBOUND bound{2, 5};
-    SAFEARRAY* psa = SafeArrayCreate(VT_I2, 1, &bound);
+    SAFEARRAY* psa = SafeArrayCreateVector(VT_I2, 5, 2);
     ASSERT_NE(psa, nullptr);
-    SHORT put = -7, got = 0;
+    SHORT put = -7;
     LONG i = 6;
     EXPECT_EQ(SafeArrayPutElement(psa, &i, &put), S_OK);
-    EXPECT_EQ(SafeArrayGetElement(psa, &i, &got), S_OK);
-    EXPECT_EQ(got, -7);
     EXPECT_EQ(static_cast<SHORT*>(psa->pvData)[1], -7);
     i = 4;
-    EXPECT_EQ(SafeArrayGetElement(psa, &i, &got), DISP_E_BADINDEX);
+    EXPECT_EQ(SafeArrayPutElement(psa, &i, &put), DISP_E_BADINDEX);
     SafeArrayDestroy(psa);
 
     SAFEARRAY* none = SafeArrayCreateVector(VT_R8, 1, 0);
@@ -120,8 +117,6 @@ TEST(SafeArray, ElementTypesLowerBoundsAndRefusals) {
 
     EXPECT_EQ(SafeArrayCreateVector(VT_EMPTY, 0, 1), nullptr);
     EXPECT_EQ(SafeArrayCreateVector(7, 0, 1), nullptr);
-    SAFEARRAYBOUND two[2] = {{2, 0}, {2, 0}};
-    EXPECT_EQ(SafeArrayCreate(VT_R8, 2, two), nullptr);
     // An upper bound beyond the LONG range cannot be described.
     EXPECT_EQ(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 2), nullptr);
 }
@@ -129,64 +124,44 @@ TEST(SafeArray, ElementTypesLowerBoundsAndRefusals) {
 TEST(SafeArray, BstrElementsAreOwnedCopies) {
     SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, 0, 2);
     ASSERT_NE(psa, nullptr);
-    BSTR mine = SysAllocString(u"Cu");
+    BSTR mine = SysAllocStringFromUtf8("Cu");
     LONG i = 0;
     EXPECT_EQ(SafeArrayPutElement(psa, &i, mine), S_OK);
     EXPECT_NE(static_cast<BSTR*>(psa->pvData)[0], mine);
     SysFreeString(mine);
-    BSTR again = SysAllocString(u"Co");
+    BSTR again = SysAllocStringFromUtf8("Co");
     EXPECT_EQ(SafeArrayPutElement(psa, &i, again), S_OK);  // replaces (and frees) the first copy
     SysFreeString(again);
-
-    SAFEARRAY* copy = nullptr;
-    EXPECT_EQ(SafeArrayCopy(psa, &copy), S_OK);
-    ASSERT_NE(copy, nullptr);
-    SafeArrayDestroy(psa);
     BSTR got = nullptr;
-    EXPECT_EQ(SafeArrayGetElement(copy, &i, &got), S_OK);
+    EXPECT_EQ(SafeArrayGetElement(psa, &i, &got), S_OK);  // a copy for the caller
+    EXPECT_NE(got, static_cast<BSTR*>(psa->pvData)[0]);
     EXPECT_EQ(Units(got), u"Co");
     SysFreeString(got);
     i = 1;
-    EXPECT_EQ(SafeArrayGetElement(copy, &i, &got), S_OK);
+    EXPECT_EQ(SafeArrayGetElement(psa, &i, &got), S_OK);
     EXPECT_EQ(got, nullptr);
-    SafeArrayDestroy(copy);
+    SafeArrayDestroy(psa);  // frees the element copies (the sanitizer build sees leaks)
 }
 
-TEST(Variant, InitCopyClear) {
-    VARIANT a, b;
+TEST(Variant, InitAndClear) {
+    VARIANT a;
     VariantInit(&a);
-    VariantInit(&b);
     EXPECT_EQ(a.vt, VT_EMPTY);
 
     a.vt = VT_BSTR;
     a.bstrVal = SysAllocStringFromUtf8("Mo");
-    EXPECT_EQ(VariantCopy(&b, &a), S_OK);
-    EXPECT_EQ(b.vt, VT_BSTR);
-    EXPECT_NE(b.bstrVal, a.bstrVal);
-    EXPECT_EQ(Utf8FromBstr(b.bstrVal), "Mo");
-
-    // Copying over a VARIANT that owns something releases that first (the sanitizer build sees leaks).
-    VariantClear(&a);
+    EXPECT_EQ(VariantClear(&a), S_OK);
     EXPECT_EQ(a.vt, VT_EMPTY);
-    a.vt = VT_ARRAY | VT_R8;
-    a.parray = SafeArrayCreateVector(VT_R8, 0, 2);
-    static_cast<double*>(a.parray->pvData)[1] = 1.5;
-    EXPECT_EQ(VariantCopy(&b, &a), S_OK);
-    EXPECT_EQ(b.vt, VT_ARRAY | VT_R8);
-    ASSERT_NE(b.parray, a.parray);
-    EXPECT_EQ(static_cast<double*>(b.parray->pvData)[1], 1.5);
 
     // A locked array cannot be cleared; the VARIANT keeps it.
+    a.vt = VT_ARRAY | VT_R8;
+    a.parray = SafeArrayCreateVector(VT_R8, 0, 2);
     void* p;
     SafeArrayAccessData(a.parray, &p);
     EXPECT_EQ(VariantClear(&a), DISP_E_ARRAYISLOCKED);
     EXPECT_EQ(a.vt, VT_ARRAY | VT_R8);
     SafeArrayUnaccessData(a.parray);
     EXPECT_EQ(VariantClear(&a), S_OK);
-    EXPECT_EQ(VariantClear(&b), S_OK);
-
-    b.vt = VT_I4;
-    b.lVal = 42;
 
     // Type codes outside this layer are refused and left alone.
     VARIANT odd;
@@ -194,6 +169,4 @@ TEST(Variant, InitCopyClear) {
     odd.vt = 6;  // VT_CY
     EXPECT_EQ(VariantClear(&odd), DISP_E_BADVARTYPE);
     EXPECT_EQ(odd.vt, 6);
-    EXPECT_EQ(VariantCopy(&b, &odd), DISP_E_BADVARTYPE);
-    EXPECT_EQ(b.vt, VT_I4);
 }

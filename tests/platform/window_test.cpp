@@ -9,7 +9,7 @@
 #include "xrddata/platform/window.h"
 
 TEST(NoticeWindow, NoticesFromAnotherThreadArriveInOrder) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     ASSERT_TRUE(IsWindow(w));
     const int n = 500;
     std::thread poster([&] {
@@ -31,7 +31,7 @@ TEST(NoticeWindow, NoticesFromAnotherThreadArriveInOrder) {
 }
 
 TEST(NoticeWindow, DestroyedWindowRefusesEverything) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     EXPECT_TRUE(PostMessage(w, WM_USER, 1, 2));
     EXPECT_TRUE(DestroyWindow(w));
     EXPECT_FALSE(IsWindow(w));
@@ -39,20 +39,20 @@ TEST(NoticeWindow, DestroyedWindowRefusesEverything) {
     EXPECT_FALSE(DestroyWindow(w));
     MSG msg;
     EXPECT_EQ(GetMessage(&msg, w, 0, 0), -1);
-    EXPECT_EQ(GetMessageTimeout(&msg, w, 0, 0, 0), -1);
+    EXPECT_EQ(xrddata::platform::GetMessageTimeout(&msg, w, 0, 0, 0), -1);
     EXPECT_FALSE(PeekMessage(&msg, w, 0, 0, PM_REMOVE));
-    EXPECT_FALSE(SetNoticeHandler(w, [](const MSG&) {}));
+    EXPECT_FALSE(xrddata::platform::SetNoticeHandler(w, [](const MSG&) {}));
     EXPECT_FALSE(IsWindow(nullptr));
     EXPECT_FALSE(PostMessage(nullptr, WM_USER, 0, 0));
     // A new window never gets the old handle back.
-    HWND w2 = CreateNoticeWindow();
+    HWND w2 = xrddata::platform::CreateNoticeWindow();
     EXPECT_NE(w2, w);
     EXPECT_FALSE(PeekMessage(&msg, w2, 0, 0, PM_REMOVE));  // the old window's notice was discarded with it
     DestroyWindow(w2);
 }
 
 TEST(NoticeWindow, DestroyWakesAWaitingReader) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     std::atomic<int> result{2};
     std::thread reader([&] {
         MSG msg;
@@ -65,10 +65,10 @@ TEST(NoticeWindow, DestroyWakesAWaitingReader) {
 }
 
 TEST(NoticeWindow, PeekFiltersTimeoutAndQuit) {
-    HWND a = CreateNoticeWindow();
-    HWND b = CreateNoticeWindow();
+    HWND a = xrddata::platform::CreateNoticeWindow();
+    HWND b = xrddata::platform::CreateNoticeWindow();
     MSG msg{};
-    EXPECT_EQ(GetMessageTimeout(&msg, a, 0, 0, 10), 0);  // nothing came
+    EXPECT_EQ(xrddata::platform::GetMessageTimeout(&msg, a, 0, 0, 10), 0);  // nothing came
     PostMessage(a, WM_USER + 5, 1, 0);
     PostMessage(b, WM_USER + 6, 2, 0);
     PostMessage(a, WM_USER + 7, 3, 0);
@@ -81,7 +81,7 @@ TEST(NoticeWindow, PeekFiltersTimeoutAndQuit) {
     ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
     EXPECT_EQ(msg.hwnd, a);
     EXPECT_EQ(msg.wParam, 1u);
-    ASSERT_EQ(GetMessageTimeout(&msg, nullptr, 0, 0, 1000), 1);
+    ASSERT_EQ(xrddata::platform::GetMessageTimeout(&msg, nullptr, 0, 0, 1000), 1);
     EXPECT_EQ(msg.hwnd, b);
     PostMessage(b, WM_QUIT, 0, 0);
     EXPECT_EQ(GetMessage(&msg, b, 0, 0), 0);
@@ -95,8 +95,8 @@ TEST(NoticeWindow, PeekFiltersTimeoutAndQuit) {
 }
 
 TEST(NoticeWindow, QueueIsBounded) {
-    HWND w = CreateNoticeWindow();
-    for (unsigned i = 0; i < kMaxQueuedMessages; ++i) ASSERT_TRUE(PostMessage(w, WM_USER, i, 0));
+    HWND w = xrddata::platform::CreateNoticeWindow();
+    for (unsigned i = 0; i < xrddata::platform::kMaxQueuedMessages; ++i) ASSERT_TRUE(PostMessage(w, WM_USER, i, 0));
     EXPECT_FALSE(PostMessage(w, WM_USER, 0, 0));
     MSG msg;
     ASSERT_TRUE(PeekMessage(&msg, w, 0, 0, PM_REMOVE));
@@ -106,11 +106,11 @@ TEST(NoticeWindow, QueueIsBounded) {
 }
 
 TEST(NoticeWindow, HandlerReceivesInsteadOfQueueAndDestroyWaitsForIt) {
-    HWND w = CreateNoticeWindow();
+    HWND w = xrddata::platform::CreateNoticeWindow();
     std::vector<MSG> got;
     std::atomic<bool> inHandler{false};
     std::atomic<bool> release{false};
-    ASSERT_TRUE(SetNoticeHandler(w, [&](const MSG& m) {
+    ASSERT_TRUE(xrddata::platform::SetNoticeHandler(w, [&](const MSG& m) {
         got.push_back(m);
         if (m.message == WM_USER + 9) {
             inHandler = true;
@@ -142,37 +142,46 @@ TEST(NoticeWindow, HandlerReceivesInsteadOfQueueAndDestroyWaitsForIt) {
     }
 
     // A handler may destroy its own window; removing the handler queues again.
-    HWND v = CreateNoticeWindow();
-    SetNoticeHandler(v, [v](const MSG&) { DestroyWindow(v); });
+    HWND v = xrddata::platform::CreateNoticeWindow();
+    xrddata::platform::SetNoticeHandler(v, [v](const MSG&) { DestroyWindow(v); });
     EXPECT_TRUE(PostMessage(v, WM_USER, 0, 0));
     EXPECT_FALSE(IsWindow(v));
-    HWND u = CreateNoticeWindow();
-    SetNoticeHandler(u, [](const MSG&) {});
-    SetNoticeHandler(u, nullptr);
+    HWND u = xrddata::platform::CreateNoticeWindow();
+    xrddata::platform::SetNoticeHandler(u, [](const MSG&) {});
+    xrddata::platform::SetNoticeHandler(u, nullptr);
     PostMessage(u, WM_USER, 4, 0);
     EXPECT_TRUE(PeekMessage(&msg, u, 0, 0, PM_REMOVE));
     DestroyWindow(u);
 }
 
+namespace {
+// The calculation pattern: a worker posts begin, progress and end to the window it was given.
+class PostingThread : public CWinThread {
+    DECLARE_DYNCREATE(PostingThread)
+public:
+    int Run() override {
+        PostMessage(target, WM_USER + 1, 0, 0);
+        for (int pct = 0; pct <= 100; pct += 50) PostMessage(target, WM_USER + 2, pct, pct);
+        PostMessage(target, WM_USER + 3, 0, 0);
+        return 0;
+    }
+    HWND target = nullptr;
+};
+IMPLEMENT_DYNCREATE(PostingThread, CWinThread)
+}  // namespace
+
 TEST(NoticeWindow, WorkerThreadPostsToHostWindow) {
-    // The calculation pattern: a suspended worker gets its target, is resumed, posts begin/progress/end.
+    // A suspended worker gets its target, is resumed, posts begin/progress/end and deletes itself.
     struct Job {
         HWND target;
-    } job{CreateNoticeWindow()};
-    CWinThread* t = AfxBeginThread(
-        [](void* p) -> UINT {
-            HWND h = static_cast<Job*>(p)->target;
-            PostMessage(h, WM_USER + 1, 0, 0);
-            for (int pct = 0; pct <= 100; pct += 50) PostMessage(h, WM_USER + 2, pct, pct);
-            PostMessage(h, WM_USER + 3, 0, 0);
-            return 0;
-        },
-        &job, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    } job{xrddata::platform::CreateNoticeWindow()};
+    CWinThread* t = AfxBeginThread(RUNTIME_CLASS(PostingThread), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(t, nullptr);
-    ResumeThread(t->m_hThread);
+    static_cast<PostingThread*>(t)->target = job.target;
+    t->ResumeThread();
     std::vector<std::pair<UINT, WPARAM>> got;
     MSG msg;
-    while (GetMessageTimeout(&msg, job.target, 0, 0, 5000) == 1) {
+    while (xrddata::platform::GetMessageTimeout(&msg, job.target, 0, 0, 5000) == 1) {
         got.emplace_back(msg.message, msg.wParam);
         if (msg.message == WM_USER + 3) break;
     }

@@ -24,7 +24,7 @@ CdblArray& CdblArray::operator=(const CdblArray& src) {
 
 CdblArray::~CdblArray() {
     ShareEnd();
-    ArrayFree(m_pData);
+    xrddata::platform::ArrayFree(m_pData);
 }
 
 void CdblArray::Initialise() {
@@ -38,7 +38,7 @@ void CdblArray::Initialise() {
 }
 
 void CdblArray::SetSize(int nNewSize, int nGrowBy) {
-    ArraySetSize(m_pData, m_nSize, m_nMaxSize, m_nGrowBy, nNewSize, nGrowBy);
+    xrddata::platform::ArraySetSize(m_pData, m_nSize, m_nMaxSize, m_nGrowBy, nNewSize, nGrowBy);
 }
 
 void CdblArray::RemoveAll() {
@@ -46,7 +46,7 @@ void CdblArray::RemoveAll() {
     SetSize(0, -1);
 }
 
-void CdblArray::FreeExtra() { ArrayFreeExtra(m_pData, m_nSize, m_nMaxSize); }
+void CdblArray::FreeExtra() { xrddata::platform::ArrayFreeExtra(m_pData, m_nSize, m_nMaxSize); }
 
 int CdblArray::Add(double v) {
     int i = m_nSize;

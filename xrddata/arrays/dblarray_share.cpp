@@ -28,9 +28,9 @@ int CdblArray::Share() {
     // would wrap and the block would be smaller than the array).
     if (m_nSize <= 0 || static_cast<std::uint64_t>(m_nSize) * sizeof(double) > 0xFFFFFFFFu) return 0;
     unsigned bytes = static_cast<unsigned>(m_nSize) * sizeof(double);
-    m_hShare = CreateSharedBlock(m_strShareName.c_str(), bytes);
+    m_hShare = xrddata::platform::CreateSharedBlock(m_strShareName.c_str(), bytes);
     if (!m_hShare) return 0;
-    m_pShared = static_cast<double*>(MapSharedBlock(m_hShare));
+    m_pShared = static_cast<double*>(xrddata::platform::MapSharedBlock(m_hShare));
     if (!m_pShared) {
         ShareEnd();
         return 0;
@@ -63,8 +63,8 @@ void CdblArray::ShareRefresh(ShareDirection dir) {
 }
 
 void CdblArray::ShareEnd() {
-    if (m_pShared) UnmapSharedBlock(m_pShared, GetSharedBlockSize(m_hShare));
-    if (m_hShare) CloseSharedBlock(m_hShare);
+    if (m_pShared) xrddata::platform::UnmapSharedBlock(m_pShared, xrddata::platform::GetSharedBlockSize(m_hShare));
+    if (m_hShare) xrddata::platform::CloseSharedBlock(m_hShare);
     m_hShare = nullptr;
     m_pShared = nullptr;
     m_nShareBytes = 0;

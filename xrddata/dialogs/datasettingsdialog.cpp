@@ -2,10 +2,11 @@
 
 #include <cmath>
 
-#include "xrddata/dialogs/helpfile.h"
 #include "xrddata/dialogs/templates.h"
+#include "xrddata/module/helpfile.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/dialogddx.h"
+#include "xrddata/platform/modulestate.h"
 
 namespace {
 constexpr DWORD Help(int id) { return 0x80000000u + IDD_DATA_SETTINGS * 65536u + static_cast<DWORD>(id); }
@@ -146,6 +147,8 @@ void CDataSettingsDialog::OnRestoreFactory() {
 }
 
 int CXRDData::EditDataInfo() {
+    // The dialog, its template and its help file are the library's, whatever module calls.
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     CDataSettingsDialog dlg(nullptr);
     dlg.m_dBackgroundScale = m_dBackgroundScale;
     dlg.m_dBackgroundLength = m_dBackgroundLength;

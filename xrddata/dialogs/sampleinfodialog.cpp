@@ -1,9 +1,10 @@
 #include "xrddata/dialogs/sampleinfodialog.h"
 
-#include "xrddata/dialogs/helpfile.h"
 #include "xrddata/dialogs/templates.h"
+#include "xrddata/module/helpfile.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/dialogddx.h"
+#include "xrddata/platform/modulestate.h"
 
 DWORD CSampleInfoDialog::s_helpMap[kHelpMapLength] = {1304, 0x80B60518, 1302, 0x80B60516, 1303, 0x80B60517,
                                                       1002, 0x80B603EA, 0,    0};
@@ -51,6 +52,8 @@ void CSampleInfoDialog::OnOK() {
 }
 
 int CXRDData::EditSampleInfo() {
+    // The dialog, its template and its help file are the library's, whatever module calls.
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     CSampleInfoDialog dlg(this, nullptr);
     return dlg.DoModal() == IDOK ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 #include "xrddata/import/importdialog.h"
 
+#include "xrddata/platform/modulestate.h"
+
 IMPLEMENT_DYNAMIC(CImportFileDialog, CFileDialog)
 
 CImportFileDialog::CImportFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName,
@@ -12,6 +14,12 @@ CImportFileDialog::CImportFileDialog(BOOL bOpenFileDialog, const char* lpszDefEx
       m_pFormatBox(nullptr) {}
 
 CImportFileDialog::~CImportFileDialog() = default;
+
+int CImportFileDialog::DoModal() {
+    // The dialog and its format row are the library's, whatever module calls.
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    return CFileDialog::DoModal();
+}
 
 DialogTemplate CImportFileDialog::FormatTemplate() {
     DialogTemplate t;

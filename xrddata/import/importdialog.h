@@ -25,6 +25,8 @@ public:
     // The built-in list, in the order of the format codes.
     static const std::vector<CString>& BuiltInFormats();
 
+    // Runs the dialog with the library's module state current (the caller's again on every way out).
+    int DoModal() override;
     BOOL OnInitDialog() override;
     BOOL OnFileNameOK() override;
 

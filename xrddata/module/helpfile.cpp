@@ -12,3 +12,9 @@ void ConvertHelpFilename() {
     if (dot != CString::npos && (slash == CString::npos || dot > slash)) path.erase(dot);
     app->SetHelpFilePath(path + ".chm");
 }
+
+CString GetHelpFilePath() {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    const CWinApp* app = AfxGetApp();
+    return app && app->m_pszHelpFilePath ? CString(app->m_pszHelpFilePath) : CString();
+}

@@ -1,6 +1,7 @@
 #include "xrddata/numeric/scalar.h"
 
 #include <cmath>
+#include <utility>
 
 // atan is folded at compile time, so PI is ready before any other initialiser of the library runs.
 const double PI = 4.0 * std::atan(1.0);
@@ -19,26 +20,10 @@ float Sqr(float x) { return x * x; }
 
 double Sign(double a, double b) { return b > 0.0 ? std::fabs(a) : -std::fabs(a); }
 
-void Swap(double& a, double& b) {
-    double t = a;
-    a = b;
-    b = t;
-}
-void Swap(float& a, float& b) {
-    float t = a;
-    a = b;
-    b = t;
-}
-void Swap(long& a, long& b) {
-    long t = a;
-    a = b;
-    b = t;
-}
-void Swap(int& a, int& b) {
-    int t = a;
-    a = b;
-    b = t;
-}
+void Swap(double& a, double& b) { std::swap(a, b); }
+void Swap(float& a, float& b) { std::swap(a, b); }
+void Swap(long& a, long& b) { std::swap(a, b); }
+void Swap(int& a, int& b) { std::swap(a, b); }
 
 double TruncateToPrecision(double a, double p) {
     double t = a + 0.5 * std::fabs(p);

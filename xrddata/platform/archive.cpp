@@ -4,6 +4,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "xrddata/platform/utf.h"
+
 namespace {
 
 template <class T>
@@ -19,24 +21,6 @@ T GetLE(const BYTE* p) {
     U u = 0;
     for (size_t i = 0; i < sizeof(T); ++i) u = static_cast<U>(u | static_cast<U>(static_cast<U>(p[i]) << (8 * i)));
     return static_cast<T>(u);
-}
-
-void AppendUtf8(CString& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 }  // namespace
@@ -251,20 +235,10 @@ CArchive& CArchive::operator>>(CString& s) {
     }
     std::vector<BYTE> raw(static_cast<size_t>(n) * 2);
     ReadExact(raw.data(), raw.size());
-    CString text;
-    text.reserve(static_cast<size_t>(n));
-    for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
-        std::uint32_t cp = GetLE<WORD>(&raw[2 * i]);
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < n) {
-            std::uint32_t lo = GetLE<WORD>(&raw[2 * i + 2]);
-            if (lo >= 0xDC00 && lo < 0xE000) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
-                ++i;
-            }
-        }
-        if (cp >= 0xD800 && cp < 0xE000) cp = '?';  // an unpaired surrogate has no character
-        AppendUtf8(text, cp);
-    }
+    std::u16string units(static_cast<size_t>(n), u'\0');
+    for (size_t i = 0; i < units.size(); ++i) units[i] = static_cast<char16_t>(GetLE<WORD>(&raw[2 * i]));
+    // An unpaired surrogate has no character.
+    CString text = xrddata::platform::Utf8FromUtf16(units.data(), units.size(), U'?');
     s.swap(text);
     return *this;
 }

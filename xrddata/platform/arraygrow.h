@@ -10,6 +10,8 @@
 #include <new>
 #include <type_traits>
 
+namespace xrddata::platform {
+
 inline void* ArrayAllocate(size_t bytes) {
     void* p = std::malloc(bytes ? bytes : 1);
     if (!p) throw std::bad_alloc();
@@ -70,3 +72,5 @@ void ArrayFreeExtra(T*& data, int size, int& maxSize) {
     data = fresh;
     maxSize = size;
 }
+
+}  // namespace xrddata::platform

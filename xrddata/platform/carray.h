@@ -21,16 +21,16 @@ public:
         swap(o);
         return *this;
     }
-    virtual ~CArray() { ArrayFree(m_pData); }
+    virtual ~CArray() { xrddata::platform::ArrayFree(m_pData); }
 
     int GetSize() const { return m_nSize; }
     int GetCount() const { return m_nSize; }
     int GetUpperBound() const { return m_nSize - 1; }
     bool IsEmpty() const { return m_nSize == 0; }
     void SetSize(int nNewSize, int nGrowBy = -1) {
-        ArraySetSize(m_pData, m_nSize, m_nMaxSize, m_nGrowBy, nNewSize, nGrowBy);
+        xrddata::platform::ArraySetSize(m_pData, m_nSize, m_nMaxSize, m_nGrowBy, nNewSize, nGrowBy);
     }
-    void FreeExtra() { ArrayFreeExtra(m_pData, m_nSize, m_nMaxSize); }
+    void FreeExtra() { xrddata::platform::ArrayFreeExtra(m_pData, m_nSize, m_nMaxSize); }
     void RemoveAll() { SetSize(0, -1); }
 
     TYPE GetAt(int i) const { return m_pData[i]; }

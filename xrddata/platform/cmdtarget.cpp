@@ -53,12 +53,6 @@ CCmdTarget::~CCmdTarget() = default;
 
 void CCmdTarget::EnableAutomation() { m_bAutomation = TRUE; }
 
-IDispatch* CCmdTarget::GetIDispatch(BOOL bAddRef) {
-    if (!m_bAutomation) return nullptr;
-    if (bAddRef) ExternalAddRef();
-    return &m_xDispatch;
-}
-
 ULONG CCmdTarget::ExternalAddRef() { return ++m_dwRef; }
 
 ULONG CCmdTarget::ExternalRelease() {

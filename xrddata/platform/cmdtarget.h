@@ -29,9 +29,6 @@ public:
 
     // Offers IDispatch (and the class's dispatch interface identifier) from now on.
     void EnableAutomation();
-    BOOL IsAutomationEnabled() const { return m_bAutomation; }
-    // The dispatch interface (null without automation); with bAddRef a reference for the caller.
-    IDispatch* GetIDispatch(BOOL bAddRef);
 
     // Reference counting of the object as clients see it: a new object holds one reference; the last release
     // calls OnFinalRelease, which deletes the object.

@@ -19,20 +19,6 @@
 
 _com_error::_com_error(HRESULT hr, const CString& description) : m_hr(hr), m_description(description) {}
 
-CString _com_error::ErrorMessage() const {
-    switch (m_hr) {
-        case S_OK: return "No error";
-        case E_FAIL: return "Unspecified error";
-        case E_NOTIMPL: return "Not implemented";
-        case E_NOINTERFACE: return "No such interface supported";
-        case E_OUTOFMEMORY: return "Not enough memory";
-        case E_INVALIDARG: return "The parameter is incorrect";
-        case E_POINTER: return "Invalid pointer";
-        case E_UNEXPECTED: return "Catastrophic failure";
-        default: return Format("Unknown error 0x%0X", static_cast<unsigned>(m_hr));
-    }
-}
-
 namespace {
 
 int HexDigit(char16_t c) {
@@ -105,7 +91,7 @@ ClassTable& Table() {
 
 // The in-process server path the store names for the class, or empty.
 CString InprocServerPath(REFCLSID rclsid) {
-    CString key = "CLSID\\" + GuidToString(rclsid) + "\\InprocServer32";
+    CString key = "CLSID\\" + xrddata::platform::GuidToString(rclsid) + "\\InprocServer32";
     HKEY hKey = nullptr;
     if (RegOpenKeyEx(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return CString();
     CString path;
@@ -135,20 +121,11 @@ bool DefinedIn(void* handle, void* symbol) {
 
 HRESULT CLSIDFromString(LPCOLESTR lpsz, CLSID* pclsid) { return GuidFromText(lpsz, pclsid); }
 HRESULT CLSIDFromString(const char* lpsz, CLSID* pclsid) { return GuidFromText(lpsz, pclsid); }
-HRESULT IIDFromString(LPCOLESTR lpsz, IID* piid) { return GuidFromText(lpsz, piid); }
 
-CString GuidToString(REFGUID g) {
+CString xrddata::platform::GuidToString(REFGUID g) {
     return Format("{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned>(g.Data1),
                   static_cast<unsigned>(g.Data2), static_cast<unsigned>(g.Data3), g.Data4[0], g.Data4[1],
                   g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-}
-
-int StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax) {
-    CString text = GuidToString(rguid);
-    if (!lpsz || cchMax < static_cast<int>(text.size()) + 1) return 0;
-    for (size_t i = 0; i < text.size(); ++i) lpsz[i] = static_cast<OLECHAR>(text[i]);
-    lpsz[text.size()] = 0;
-    return static_cast<int>(text.size()) + 1;
 }
 
 HRESULT CoRegisterClassObject(REFCLSID rclsid, IUnknown* pUnk, DWORD dwClsContext, DWORD, DWORD* lpdwRegister) {

@@ -31,9 +31,6 @@ inline bool operator==(const GUID& a, const GUID& b) {
         if (a.Data4[i] != b.Data4[i]) return false;
     return true;
 }
-inline bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
-inline bool IsEqualIID(REFIID a, REFIID b) { return a == b; }
-inline bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return a == b; }
 
 constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -51,19 +48,15 @@ constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8u);
 constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9u);
 constexpr HRESULT CO_E_OBJNOTREG = static_cast<HRESULT>(0x800401FBu);
 constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003u);
-constexpr HRESULT DISP_E_PARAMNOTFOUND = static_cast<HRESULT>(0x80020004u);
 constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006u);
 constexpr HRESULT DISP_E_NONAMEDARGS = static_cast<HRESULT>(0x80020007u);
 constexpr HRESULT DISP_E_EXCEPTION = static_cast<HRESULT>(0x80020009u);
 constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000Eu);
-constexpr HRESULT SELFREG_E_CLASS = static_cast<HRESULT>(0x80040201u);
 
 // Class contexts and registration kinds.
 enum : DWORD {
     CLSCTX_INPROC_SERVER = 0x1,
-    CLSCTX_INPROC_HANDLER = 0x2,
     CLSCTX_LOCAL_SERVER = 0x4,
-    CLSCTX_SERVER = 0x15,
 };
 enum : DWORD { REGCLS_SINGLEUSE = 0, REGCLS_MULTIPLEUSE = 1 };
 
@@ -88,10 +81,9 @@ protected:
 
 using DISPID = LONG;
 constexpr DISPID DISPID_UNKNOWN = -1;
-constexpr DISPID DISPID_PROPERTYPUT = -3;
 
 // Invoke flags.
-enum : WORD { DISPATCH_METHOD = 0x1, DISPATCH_PROPERTYGET = 0x2, DISPATCH_PROPERTYPUT = 0x4 };
+enum : WORD { DISPATCH_METHOD = 0x1, DISPATCH_PROPERTYGET = 0x2 };
 
 // Arguments of an Invoke, in reverse order: rgvarg[cArgs - 1] is the first parameter.
 struct DISPPARAMS {
@@ -133,8 +125,6 @@ public:
     explicit _com_error(HRESULT hr, const CString& description = CString());
     HRESULT Error() const { return m_hr; }
     CString Description() const { return m_description; }
-    // A short text for the code ("Unknown error 0x80004005" for codes without one).
-    CString ErrorMessage() const;
 
 private:
     HRESULT m_hr;
@@ -145,11 +135,10 @@ private:
 // other text, the GUID then being GUID_NULL.
 XRDDATA_API HRESULT CLSIDFromString(LPCOLESTR lpsz, CLSID* pclsid);
 XRDDATA_API HRESULT CLSIDFromString(const char* lpsz, CLSID* pclsid);
-XRDDATA_API HRESULT IIDFromString(LPCOLESTR lpsz, IID* piid);
-// The braced upper-case form; StringFromGUID2 returns the characters written including the NUL (0 when cchMax is
-// below 39).
-XRDDATA_API int StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax);
+namespace xrddata::platform {
+// The braced upper-case form.
 XRDDATA_API CString GuidToString(REFGUID rguid);
+}  // namespace xrddata::platform
 
 // Class objects offered by this process for as long as they are registered; the table holds a reference.
 XRDDATA_API HRESULT CoRegisterClassObject(REFCLSID rclsid, IUnknown* pUnk, DWORD dwClsContext, DWORD flags,

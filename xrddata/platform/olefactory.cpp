@@ -72,7 +72,7 @@ void COleObjectFactory::Revoke() {
 
 BOOL COleObjectFactory::UpdateRegistry(BOOL bRegister) {
     if (!bRegister) return TRUE;
-    CString clsid = GuidToString(m_clsid);
+    CString clsid = xrddata::platform::GuidToString(m_clsid);
     CString progId = m_lpszProgID ? m_lpszProgID : "";
     const CString& path = AfxGetStaticModuleState()->m_strModulePath;
     bool ok = SetDefault("CLSID\\" + clsid, progId) && SetDefault("CLSID\\" + clsid + "\\InprocServer32", path);
@@ -87,10 +87,6 @@ BOOL COleObjectFactory::RegisterAll() {
     for (COleObjectFactory* f : Snapshot())
         if (!f->Register()) ok = FALSE;
     return ok;
-}
-
-void COleObjectFactory::RevokeAll() {
-    for (COleObjectFactory* f : Snapshot()) f->Revoke();
 }
 
 BOOL COleObjectFactory::UpdateRegistryAll(BOOL bRegister) {

@@ -17,9 +17,6 @@ public:
     COleObjectFactory& operator=(const COleObjectFactory&) = delete;
 
     REFCLSID GetClassID() const { return m_clsid; }
-    const char* GetProgID() const { return m_lpszProgID; }
-    BOOL IsMultiInstance() const { return m_bMultiInstance; }
-    BOOL IsRegistered() const { return m_dwRegister != 0; }
 
     BOOL Register();
     void Revoke();
@@ -27,7 +24,6 @@ public:
     virtual BOOL UpdateRegistry(BOOL bRegister = TRUE);
 
     static BOOL RegisterAll();
-    static void RevokeAll();
     static BOOL UpdateRegistryAll(BOOL bRegister = TRUE);
 
     // IClassFactory. The factory lives as long as the library: reference counts never delete it.

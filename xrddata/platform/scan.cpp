@@ -4,28 +4,23 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
+
+#include "xrddata/platform/clocale.h"
 
 namespace {
-
-locale_t CLocale() {
-    static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return loc;
-}
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 // The exact formatted-input path, for the rare texts where strtod and scanf may read differently
 // (a number followed directly by letters or signs, such as "1e" or "0x").
 int ScanExact(const char* text, double* values, int maxCount) {
-    locale_t old = uselocale(CLocale());
+    xrddata::platform::CLocaleScope c;
     int n;
     switch (maxCount) {
         case 1: n = std::sscanf(text, "%lf", &values[0]); break;
         case 2: n = std::sscanf(text, "%lf %lf", &values[0], &values[1]); break;
         default: n = std::sscanf(text, "%lf %lf %lf", &values[0], &values[1], &values[2]); break;
     }
-    uselocale(old);
     return n;
 }
 
@@ -50,7 +45,7 @@ int ScanDoubles(const char* text, double* values, int maxCount) {
             continue;
         }
         char* end;
-        v = strtod_l(p, &end, CLocale());
+        v = strtod_l(p, &end, xrddata::platform::CLocale());
         if (end == p) {
             // Nothing valid: scanf fails here too unless the text is one of the forms it reads differently.
             if (*p == '+' || *p == '-' || *p == '.' || std::isalpha(static_cast<unsigned char>(*p)))
@@ -68,12 +63,12 @@ int ScanDoubles(const char* text, double* values, int maxCount) {
 
 double CAtof(const char* text) {
     if (!text) return 0.0;
-    return strtod_l(text, nullptr, CLocale());
+    return strtod_l(text, nullptr, xrddata::platform::CLocale());
 }
 
 int CAtoi(const char* text) {
     if (!text) return 0;
-    long v = strtol_l(text, nullptr, 10, CLocale());
+    long v = strtol_l(text, nullptr, 10, xrddata::platform::CLocale());
     if (v > 0x7fffffffL) return 0x7fffffff;
     if (v < -0x7fffffffL - 1) return -0x7fffffff - 1;
     return static_cast<int>(v);

@@ -53,20 +53,28 @@ void UnlinkOwnedAtExit() {
 
 bool ValidName(const char* name) { return name && *name && !std::strchr(name, '/'); }
 
+// A block description for the name, not yet opened; null when memory runs out.
+std::unique_ptr<SharedBlock> NewBlock(const char* name) {
+    try {
+        auto b = std::make_unique<SharedBlock>();
+        b->path = std::string("/") + name;
+        return b;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 }  // namespace
+
+namespace xrddata::platform {
 
 HANDLE CreateSharedBlock(const char* name, size_t bytes) {
     if (!ValidName(name) || bytes == 0) return nullptr;
     if (bytes > static_cast<size_t>(std::numeric_limits<off_t>::max())) return nullptr;
     static const int registered = std::atexit(UnlinkOwnedAtExit);
     (void)registered;
-    std::unique_ptr<SharedBlock> b;
-    try {
-        b = std::make_unique<SharedBlock>();
-        b->path = std::string("/") + name;
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    std::unique_ptr<SharedBlock> b = NewBlock(name);
+    if (!b) return nullptr;
     // O_EXCL: a block of that name that already exists (ours or another process's) is a failure, never reused.
     b->fd = shm_open(b->path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (b->fd < 0) return nullptr;
@@ -93,13 +101,8 @@ HANDLE CreateSharedBlock(const char* name, size_t bytes) {
 
 HANDLE OpenSharedBlock(const char* name) {
     if (!ValidName(name)) return nullptr;
-    std::unique_ptr<SharedBlock> b;
-    try {
-        b = std::make_unique<SharedBlock>();
-        b->path = std::string("/") + name;
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    std::unique_ptr<SharedBlock> b = NewBlock(name);
+    if (!b) return nullptr;
     b->fd = shm_open(b->path.c_str(), O_RDWR | O_CLOEXEC, 0);
     if (b->fd < 0) return nullptr;
     struct stat st;
@@ -169,3 +172,5 @@ void CSharedBlock::Close() {
     m_pView = nullptr;
     m_nBytes = 0;
 }
+
+}  // namespace xrddata::platform

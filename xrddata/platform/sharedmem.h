@@ -8,6 +8,8 @@
 
 #include "xrddata/platform/types.h"
 
+namespace xrddata::platform {
+
 // Creates the block `name` (letters, digits and punctuation other than '/') of `bytes` bytes, all zero, readable
 // and writable by the user's processes. Returns null when a block of that name already exists, when bytes is 0,
 // or when the memory cannot be reserved.
@@ -45,3 +47,5 @@ private:
     void* m_pView = nullptr;
     size_t m_nBytes = 0;
 };
+
+}  // namespace xrddata::platform

@@ -4,8 +4,9 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <locale.h>
 #include <strings.h>
+
+#include "xrddata/platform/clocale.h"
 
 namespace {
 
@@ -26,22 +27,11 @@ void WidenExponent(std::string& s, size_t from) {
     if (digits < 3) s.insert(e + 2, 3 - digits, '0');
 }
 
-// Numbers are always written with a '.' decimal point, whatever locale the host process has set.
-locale_t CLocale() {
-    static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return loc;
-}
-
-struct CLocaleScope {
-    locale_t old = uselocale(CLocale());
-    ~CLocaleScope() { uselocale(old); }
-};
-
 }  // namespace
 
 void AppendG(CString& out, double v) {
     char buf[64];
-    CLocaleScope c;
+    xrddata::platform::CLocaleScope c;  // numbers are always written with a '.' decimal point
     int n = std::snprintf(buf, sizeof buf, "%g", v);
     size_t from = out.size();
     out.append(buf, static_cast<size_t>(n));
@@ -49,7 +39,7 @@ void AppendG(CString& out, double v) {
 }
 
 CString FormatV(const char* fmt, va_list args) {
-    CLocaleScope c;
+    xrddata::platform::CLocaleScope c;  // numbers are always written with a '.' decimal point
     CString out;
     const char* p = fmt;
     while (*p) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "xrddata/platform/utf.h"
+
 namespace {
 
 // The byte length of a BSTR is a 32-bit unsigned in front of the characters, and a NUL character follows them.
@@ -92,24 +94,6 @@ char32_t DecodeUtf8(const unsigned char* s, size_t n, size_t& i) {
     return cp;
 }
 
-void AppendUtf8(CString& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 }  // namespace
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
@@ -125,22 +109,12 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
     return s;
 }
 
-BSTR SysAllocString(const OLECHAR* text) {
-    if (!text) return nullptr;
-    size_t n = 0;
-    while (text[n]) ++n;
-    if (n > kMaxBstrChars) return nullptr;
-    return SysAllocStringLen(text, static_cast<UINT>(n));
-}
-
-UINT SysStringByteLen(BSTR s) {
+UINT SysStringLen(BSTR s) {
     if (!s) return 0;
     std::uint32_t bytes;
     std::memcpy(&bytes, BstrBlock(s), kPrefix);
-    return bytes;
+    return bytes / sizeof(OLECHAR);
 }
-
-UINT SysStringLen(BSTR s) { return SysStringByteLen(s) / sizeof(OLECHAR); }
 
 void SysFreeString(BSTR s) {
     if (s) std::free(BstrBlock(s));
@@ -169,33 +143,19 @@ BSTR SysAllocStringFromUtf8(const CString& text) {
     return SysAllocStringLen(units.data(), static_cast<UINT>(units.size()));
 }
 
-CString Utf8FromBstr(BSTR s) {
-    CString out;
-    UINT n = SysStringLen(s);
-    for (UINT i = 0; i < n; ++i) {
-        char32_t u = s[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-            u = 0x10000 + ((u - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            u = kReplacement;
-        }
-        AppendUtf8(out, u);
-    }
-    return out;
-}
+CString Utf8FromBstr(BSTR s) { return xrddata::platform::Utf8FromUtf16(s, SysStringLen(s), kReplacement); }
 
-SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* rgsabound) {
+SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
     ULONG size = ElementSize(vt);
-    if (!size || cDims != 1 || !rgsabound) return nullptr;
-    ULONG count = rgsabound[0].cElements;
+    if (!size) return nullptr;
+    const ULONG count = cElements;
     // The upper bound must be a LONG too.
-    if (static_cast<long long>(rgsabound[0].lLbound) + count - 1 > 0x7FFFFFFFLL) return nullptr;
+    if (static_cast<long long>(lLbound) + count - 1 > 0x7FFFFFFFLL) return nullptr;
     auto* psa = new (std::nothrow) SAFEARRAY{};
     if (!psa) return nullptr;
     psa->cDims = 1;
     psa->cbElements = size;
-    psa->rgsabound[0] = rgsabound[0];
+    psa->rgsabound[0] = SAFEARRAYBOUND{count, lLbound};
     psa->vt = vt;
     if (count) {
         psa->pvData = std::calloc(count, size);
@@ -205,11 +165,6 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* rgsabou
         }
     }
     return psa;
-}
-
-SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
-    SAFEARRAYBOUND bound{cElements, lLbound};
-    return SafeArrayCreate(vt, 1, &bound);
 }
 
 HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
@@ -225,14 +180,6 @@ HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
 }
 
 UINT SafeArrayGetDim(SAFEARRAY* psa) { return psa ? psa->cDims : 0; }
-
-UINT SafeArrayGetElemsize(SAFEARRAY* psa) { return psa ? psa->cbElements : 0; }
-
-HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt) {
-    if (!psa || !pvt) return E_INVALIDARG;
-    *pvt = psa->vt;
-    return S_OK;
-}
 
 HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbound) {
     if (!psa || !plLbound) return E_INVALIDARG;
@@ -297,31 +244,6 @@ HRESULT SafeArrayPutElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv) {
     return S_OK;
 }
 
-HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
-    if (!ppsaOut) return E_INVALIDARG;
-    *ppsaOut = nullptr;
-    if (!psa) return S_OK;
-    SAFEARRAY* copy = SafeArrayCreate(psa->vt, 1, psa->rgsabound);
-    if (!copy) return E_OUTOFMEMORY;
-    ULONG n = psa->rgsabound[0].cElements;
-    if (psa->vt == VT_BSTR) {
-        auto* from = static_cast<BSTR*>(psa->pvData);
-        auto* to = static_cast<BSTR*>(copy->pvData);
-        for (ULONG i = 0; i < n; ++i) {
-            bool failed;
-            to[i] = CopyBstr(from[i], failed);
-            if (failed) {
-                SafeArrayDestroy(copy);
-                return E_OUTOFMEMORY;
-            }
-        }
-    } else if (n) {
-        std::memcpy(copy->pvData, psa->pvData, static_cast<size_t>(n) * psa->cbElements);
-    }
-    *ppsaOut = copy;
-    return S_OK;
-}
-
 void VariantInit(VARIANT* pvarg) {
     if (pvarg) std::memset(static_cast<void*>(pvarg), 0, sizeof(VARIANT));
 }
@@ -340,25 +262,3 @@ HRESULT VariantClear(VARIANT* pvarg) {
     return S_OK;
 }
 
-HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc) {
-    if (!pvargDest || !pvargSrc) return E_INVALIDARG;
-    if (pvargDest == pvargSrc) return S_OK;
-    VARIANT copy = *pvargSrc;
-    if (pvargSrc->vt == VT_BSTR) {
-        bool failed;
-        copy.bstrVal = CopyBstr(pvargSrc->bstrVal, failed);
-        if (failed) return E_OUTOFMEMORY;
-    } else if (IsArrayType(pvargSrc->vt)) {
-        HRESULT hr = SafeArrayCopy(pvargSrc->parray, &copy.parray);
-        if (FAILED(hr)) return hr;
-    } else if (!IsScalarType(pvargSrc->vt)) {
-        return DISP_E_BADVARTYPE;
-    }
-    HRESULT hr = VariantClear(pvargDest);
-    if (FAILED(hr)) {
-        VariantClear(&copy);
-        return hr;
-    }
-    *pvargDest = copy;
-    return S_OK;
-}

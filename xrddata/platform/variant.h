@@ -1,6 +1,6 @@
 // Automation value types: BSTR (length-prefixed UTF-16 text), one-dimensional SAFEARRAYs and the VARIANT that
 // carries them, with the handful of type codes the library exchanges with hosts and plug-in readers. Only the
-// basics are here: creation, bounds, data access, copying and release, and UTF-8 conversion of BSTRs.
+// basics are here: creation, bounds, data access and release, and UTF-8 conversion of BSTRs.
 #pragma once
 
 #include <cstddef>
@@ -112,10 +112,8 @@ struct VARIANT {
 using VARIANTARG = VARIANT;
 
 // BSTR allocation. Every function returns null when memory runs out (or the length cannot be represented).
-XRDDATA_API BSTR SysAllocString(const OLECHAR* text);
 XRDDATA_API BSTR SysAllocStringLen(const OLECHAR* text, UINT length);  // text null: uninitialised characters
 XRDDATA_API UINT SysStringLen(BSTR s);       // characters; 0 for null
-XRDDATA_API UINT SysStringByteLen(BSTR s);   // bytes; 0 for null
 XRDDATA_API void SysFreeString(BSTR s);      // null is fine
 
 // UTF-8 <-> BSTR. Malformed UTF-8 sequences and unpaired surrogates become U+FFFD.
@@ -123,15 +121,12 @@ XRDDATA_API BSTR SysAllocStringFromUtf8(const CString& text);
 XRDDATA_API CString Utf8FromBstr(BSTR s);
 
 // Safe arrays of the element types above (VT_I2, VT_I4, VT_R4, VT_R8, VT_UI1, VT_BSTR, VT_BOOL), one dimension.
-// Elements start out zero (BSTR elements null). Creation returns null for any other type, more than one
-// dimension, or when memory runs out.
-XRDDATA_API SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* rgsabound);
+// Elements start out zero (BSTR elements null). Creation returns null for any other type, for bounds whose upper
+// end is not a LONG, or when memory runs out.
 XRDDATA_API SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
 // Frees the elements (BSTRs included) and the array; DISP_E_ARRAYISLOCKED while data access is open.
 XRDDATA_API HRESULT SafeArrayDestroy(SAFEARRAY* psa);
 XRDDATA_API UINT SafeArrayGetDim(SAFEARRAY* psa);
-XRDDATA_API UINT SafeArrayGetElemsize(SAFEARRAY* psa);
-XRDDATA_API HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt);
 XRDDATA_API HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbound);
 // Upper bound = lower bound + count - 1 (so lower bound - 1 for an empty array).
 XRDDATA_API HRESULT SafeArrayGetUBound(SAFEARRAY* psa, UINT nDim, LONG* plUbound);
@@ -141,12 +136,8 @@ XRDDATA_API HRESULT SafeArrayUnaccessData(SAFEARRAY* psa);
 // it gets and keeps what it puts.
 XRDDATA_API HRESULT SafeArrayGetElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv);
 XRDDATA_API HRESULT SafeArrayPutElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv);
-// A deep copy (BSTR elements duplicated).
-XRDDATA_API HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut);
 
 XRDDATA_API void VariantInit(VARIANT* pvarg);
 // Releases what the VARIANT owns (its BSTR or safe array; nothing behind VT_BYREF) and leaves it VT_EMPTY. A VARIANT of a type code this
 // layer does not know is left alone and DISP_E_BADVARTYPE returned.
 XRDDATA_API HRESULT VariantClear(VARIANT* pvarg);
-// Clears the destination, then makes it a deep copy of the source.
-XRDDATA_API HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc);

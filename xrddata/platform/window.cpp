@@ -11,6 +11,9 @@
 #include <unordered_set>
 #include <vector>
 
+using xrddata::platform::NoticeHandler;
+using xrddata::platform::kMaxQueuedMessages;
+
 namespace {
 
 // The notice queue of one thread, shared by the windows that thread created.
@@ -91,7 +94,7 @@ int Wait(MSG* lpMsg, HWND hWnd, UINT lo, UINT hi, DWORD ms) {
 
 }  // namespace
 
-HWND CreateNoticeWindow() {
+HWND xrddata::platform::CreateNoticeWindow() {
     if (!t_queue) t_queue = std::make_shared<Queue>();
     auto w = std::make_shared<Window>();
     w->queue = t_queue;
@@ -129,7 +132,7 @@ BOOL IsWindow(HWND hWnd) {
     return Table().map.count(hWnd) ? TRUE : FALSE;
 }
 
-BOOL SetNoticeHandler(HWND hWnd, NoticeHandler handler) {
+BOOL xrddata::platform::SetNoticeHandler(HWND hWnd, NoticeHandler handler) {
     std::lock_guard<std::mutex> lk(Table().mu);
     auto it = Table().map.find(hWnd);
     if (it == Table().map.end()) return FALSE;
@@ -178,7 +181,8 @@ BOOL GetMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
     return lpMsg->message == WM_QUIT ? 0 : 1;
 }
 
-int GetMessageTimeout(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, DWORD dwMilliseconds) {
+int xrddata::platform::GetMessageTimeout(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                                         DWORD dwMilliseconds) {
     return Wait(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, dwMilliseconds);
 }
 

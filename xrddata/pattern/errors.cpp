@@ -122,9 +122,8 @@ double CXRDData::DetectFeatureWidth(double dMaxWidth, int bTruncate) {
                 }
                 // Successive trials often share a half-width (a width step of half a point): the filters would
                 // write the very values the copies already hold.
-                if (m != filtered) WidthFilters(y, n, m, s, smooth.data(), deriv.data());
+                c = WidthTrial(x, y, smooth.data(), deriv.data(), n, m, w, s, m != filtered);
                 filtered = m;
-                c = WidthScore(x, smooth.data(), x, deriv.data(), n, n, m, w, s);
             }
             if (c > best) {
                 best = c;

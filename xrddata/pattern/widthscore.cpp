@@ -26,17 +26,21 @@ inline void Store4(double* p, v4d v) { std::memcpy(p, &v, sizeof v); }
 
 // The plain filters, four neighbouring points at a time: each output still sums its window's terms in offset
 // order from 0.0, exactly as CSGFilter::Evaluate does, and is divided by the same normalisation.
-void PlainFilters(const double* y, int n, int m, int order, double step, double* sy, double* dy) {
-    CSGFilter f0(m, m, order, 0), f1(m, m, order, 1);
+// Points lo..hi of the trial range m..n-m-3.
+void PlainFilters(const CSGFilter& f0, const CSGFilter& f1, const double* y, int n, int m, double step,
+                  double* sy, double* dy, int lo, int hi) {
     const double g0 = f0.GetNormalisation(step), g1 = f1.GetNormalisation(step);
-    const int first = m, last = n - m - 3;
-    if (first > last) return;
-    // The first window reaches position 0, read as position 1: the plain evaluation there.
-    sy[first] = f0.Evaluate(y, first, n) / g0;
-    dy[first] = f1.Evaluate(y, first, n) / g1;
+    const int last = hi;
+    if (lo > last) return;
+    int j = lo;
+    if (j == m) {
+        // The first window reaches position 0, read as position 1: the plain evaluation there.
+        sy[j] = f0.Evaluate(y, j, n) / g0;
+        dy[j] = f1.Evaluate(y, j, n) / g1;
+        ++j;
+    }
     const double* c0 = f0.m_pCoef;
     const double* c1 = f1.m_pCoef;
-    int j = first + 1;
     for (; j + 3 <= last; j += 4) {
         v4d s0 = {0.0, 0.0, 0.0, 0.0}, s1 = s0;
         const double* p = y + j;
@@ -59,7 +63,8 @@ void PlainFilters(const double* y, int n, int m, int order, double step, double*
 void WidthFilters(const double* y, int n, int m, double step, double* sy, double* dy) {
     const int order = m == 1 ? 2 : 4;
     if (m <= kPlainFilterLimit) {
-        PlainFilters(y, n, m, order, step, sy, dy);
+        CSGFilter f0(m, m, order, 0), f1(m, m, order, 1);
+        PlainFilters(f0, f1, y, n, m, step, sy, dy, m, n - m - 3);
         return;
     }
     const int first = m, last = n - m - 3;
@@ -69,16 +74,22 @@ void WidthFilters(const double* y, int n, int m, double step, double* sy, double
     f.Apply(y, n, first, last, sy, 1.0, dy, step);
 }
 
-double WidthScore(const double* x, const double* sy, const double* dx, const double* dy, int nd, int n, int m,
-                  double w, double s) {
+namespace {
+
+// The correlation sums of one trial, accumulated point by point in rising order.
+struct ScoreSums {
+    const double* x;
+    const double* sy;
+    const double* dx;
+    const double* dy;
+    int top;  // last index of dx and dy
+    double w, s;
+    int j;      // next point to add
+    int i = 0;  // bracket: the last index with dx[i] <= p (0 below the first point)
     double sAD = 0.0, sAA = 0.0;
-    // i is the last index with dx[i] <= p (0 below the first point); the positions rise with j, so the walk
-    // costs one pass in all.
-    int i = 0;
-    const int top = nd - 1;
-    for (int j = m + 1; j <= n - 1; ++j) {
-        const double a = sy[j];
-        const double p = x[j] - w;
+
+    // The bracket of p, found from the previous one.
+    inline void Walk(double p) {
         // On an even grid the bracket moves on by one point per point: that guess is checked against where the
         // walk would stop (the first index from i on with dx[i+1] > p, or the last), which keeps the compare of
         // a loaded value off the chain from one point to the next. Otherwise the walk.
@@ -88,19 +99,73 @@ double WidthScore(const double* x, const double* sy, const double* dx, const dou
         } else {
             while (i < top && dx[i + 1] <= p) ++i;
         }
-        double b;
-        if (i < top)
-            b = dy[i] + (dy[i + 1] - dy[i]) * (p - dx[i]) / (dx[i + 1] - dx[i]);
-        else if (p <= dx[0])
-            b = dy[0];
-        else if (p < dx[top])
-            b = -1.7976931348623157e308;
-        else
-            b = dy[top];
-        sAD = sAD + a * b * s;
-        sAA = sAA + a * a * s;
     }
-    const double meanSquare = sAA / (n * s);
-    if (meanSquare == 0.0) return 0.0;
-    return sAD / meanSquare;
+
+    // The interpolated derivative at p with the bracket at i.
+    inline double At(double p) const {
+        if (i < top) return dy[i] + (dy[i + 1] - dy[i]) * (p - dx[i]) / (dx[i + 1] - dx[i]);
+        if (p <= dx[0]) return dy[0];
+        if (p < dx[top]) return -1.7976931348623157e308;
+        return dy[top];
+    }
+
+    // Adds the points j..upto.
+    void Add(int upto) {
+        for (; j <= upto; ++j) {
+            const double a = sy[j];
+            const double p = x[j] - w;
+            Walk(p);
+            const double b = At(p);
+            sAD = sAD + a * b * s;
+            sAA = sAA + a * a * s;
+        }
+    }
+
+    double Score(int n) const {
+        const double meanSquare = sAA / (n * s);
+        if (meanSquare == 0.0) return 0.0;
+        return sAD / meanSquare;
+    }
+};
+
+}  // namespace
+
+double WidthScore(const double* x, const double* sy, const double* dx, const double* dy, int nd, int n, int m,
+                  double w, double s) {
+    ScoreSums sums{x, sy, dx, dy, nd - 1, w, s, m + 1};
+    sums.Add(n - 1);
+    return sums.Score(n);
+}
+
+double WidthTrial(const double* x, const double* y, double* sy, double* dy, int n, int m, double w, double s,
+                  bool filter) {
+    ScoreSums sums{x, sy, x, dy, n - 1, w, s, m + 1};
+    const int first = m, last = n - m - 3;
+    if (filter && first <= last) {
+        // The score at point j reads the smoothed value at j and the derivative at most at j (p = x[j] - w lies
+        // below x[j]), so each stretch is scored right after it is filtered, while it is still in the cache.
+        const int order = m == 1 ? 2 : 4;
+        if (m <= kPlainFilterLimit) {
+            CSGFilter f0(m, m, order, 0), f1(m, m, order, 1);
+            constexpr int kChunk = 4096;
+            for (int lo = first; lo <= last; lo += kChunk) {
+                const int hi = last - lo < kChunk ? last : lo + kChunk - 1;
+                PlainFilters(f0, f1, y, n, m, s, sy, dy, lo, hi);
+                sums.Add(hi);
+            }
+        } else {
+            CSGWindowFilter f(m, order);
+            // Whole groups of the filter's blocks, so that the blocks begin where one call over the whole range
+            // would begin them.
+            const long long group = 4LL * (2LL * m + 1);
+            const long long chunk = group * ((8192 + group - 1) / group);
+            for (long long lo = first; lo <= last; lo += chunk) {
+                const int hi = static_cast<int>(last - lo < chunk ? last : lo + chunk - 1);
+                f.Apply(y, n, static_cast<int>(lo), hi, sy, 1.0, dy, s);
+                sums.Add(hi);
+            }
+        }
+    }
+    sums.Add(n - 1);
+    return sums.Score(n);
 }

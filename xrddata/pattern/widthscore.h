@@ -14,3 +14,9 @@ void WidthFilters(const double* y, int n, int m, double step, double* sy, double
 // sAD / (sAA / (n·s)), or 0.0 when sAA/(n·s) is 0.
 double WidthScore(const double* x, const double* sy, const double* dx, const double* dy, int nd, int n, int m,
                   double w, double s);
+
+// One whole trial of half-width m over the ascending x[0..n-1] (dx = x): the filters as WidthFilters (skipped
+// when filter is false, the copies then already holding this half-width's values) and the score as WidthScore,
+// stretch by stretch.
+double WidthTrial(const double* x, const double* y, double* sy, double* dy, int n, int m, double w, double s,
+                  bool filter);

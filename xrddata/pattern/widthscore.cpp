@@ -76,6 +76,15 @@ void WidthFilters(const double* y, int n, int m, double step, double* sy, double
 
 namespace {
 
+// The linear interpolation of py over px[0..last] at p, bracketed at k (the last index with px[k] <= p, 0 below
+// the first point), as the point set's interpolation gives it.
+inline double Interpolated(const double* px, const double* py, int last, int k, double p) {
+    if (k < last) return py[k] + (py[k + 1] - py[k]) * (p - px[k]) / (px[k + 1] - px[k]);
+    if (p <= px[0]) return py[0];
+    if (p < px[last]) return -1.7976931348623157e308;
+    return py[last];
+}
+
 // The correlation sums of one trial, accumulated point by point in rising order.
 struct ScoreSums {
     const double* x;
@@ -88,37 +97,37 @@ struct ScoreSums {
     int i = 0;  // bracket: the last index with dx[i] <= p (0 below the first point)
     double sAD = 0.0, sAA = 0.0;
 
-    // The bracket of p, found from the previous one.
-    inline void Walk(double p) {
-        // On an even grid the bracket moves on by one point per point: that guess is checked against where the
-        // walk would stop (the first index from i on with dx[i+1] > p, or the last), which keeps the compare of
-        // a loaded value off the chain from one point to the next. Otherwise the walk.
-        const int g = i + 1;
-        if (g <= top && dx[g] <= p && (g == top || p < dx[g + 1])) {
-            i = g;
-        } else {
-            while (i < top && dx[i + 1] <= p) ++i;
-        }
-    }
-
-    // The interpolated derivative at p with the bracket at i.
-    inline double At(double p) const {
-        if (i < top) return dy[i] + (dy[i + 1] - dy[i]) * (p - dx[i]) / (dx[i + 1] - dx[i]);
-        if (p <= dx[0]) return dy[0];
-        if (p < dx[top]) return -1.7976931348623157e308;
-        return dy[top];
-    }
-
-    // Adds the points j..upto.
+    // Adds the points j..upto. The running values are kept in locals: the compiler cannot tell the members
+    // from the columns written through the same kind of pointer, and would store them at every point.
     void Add(int upto) {
-        for (; j <= upto; ++j) {
-            const double a = sy[j];
-            const double p = x[j] - w;
-            Walk(p);
-            const double b = At(p);
-            sAD = sAD + a * b * s;
-            sAA = sAA + a * a * s;
+        const double* const xs = x;
+        const double* const a0 = sy;
+        const double* const px = dx;
+        const double* const py = dy;
+        const int last = top;
+        const double shiftW = w, step = s;
+        double ad = sAD, aa = sAA;
+        int k = i;
+        for (int jj = j; jj <= upto; ++jj) {
+            const double a = a0[jj];
+            const double p = xs[jj] - shiftW;
+            // On an even grid the bracket moves on by one point per point: that guess is checked against where
+            // the walk would stop (the first index from k on with px[k+1] > p, or the last), which keeps the
+            // compare of a loaded value off the chain from one point to the next. Otherwise the walk.
+            const int g = k + 1;
+            if (g <= last && px[g] <= p && (g == last || p < px[g + 1])) {
+                k = g;
+            } else {
+                while (k < last && px[k + 1] <= p) ++k;
+            }
+            const double b = Interpolated(px, py, last, k, p);
+            ad = ad + a * b * step;
+            aa = aa + a * a * step;
         }
+        if (j <= upto) j = upto + 1;
+        i = k;
+        sAD = ad;
+        sAA = aa;
     }
 
     double Score(int n) const {

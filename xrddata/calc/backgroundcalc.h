@@ -70,4 +70,7 @@ private:
     void ExcludePeaks(const double* sigma, int* inUse, double* yFit);
     // Y2 = spline·Y on the one-based knot arrays.
     void UpdateSecondDerivatives(double** spline);
+    // The same least-squares solve as SplineFit, on the banded system of the knot values, the second derivatives
+    // and the spline conditions between them (no K×K matrix), then Y2 from the new values.
+    void BandedSplineFit(const double* yFit, const double* sigma, int nPoints, const int* fitted, const int* inUse);
 };

@@ -97,6 +97,7 @@ void CBackgroundCalculation::CopyFit(const CBackgroundCalculation& other) {
     m_dKnotDensity = other.m_dKnotDensity;
     m_dFitMin = other.m_dFitMin;
     m_dFitMax = other.m_dFitMax;
+    m_pRefusal = other.m_pRefusal;
     DestroySpline();
     if (other.m_nKnots <= 0) return;
     const size_t k = static_cast<size_t>(other.m_nKnots);
@@ -126,6 +127,7 @@ void CBackgroundCalculation::CalculationInit() {
     m_dKnotDensity = 2.0;
     m_dFitMin = 0.0;
     m_dFitMax = 0.0;
+    m_pRefusal = nullptr;
     DestroySpline();
     CXRDCalculation::CalculationInit();
 }
@@ -153,10 +155,23 @@ void CBackgroundCalculation::SetBackgroundParams(double dLength, double dStiffne
 
 int CBackgroundCalculation::CheckParams() {
     const int n = GetSize();
-    if (n <= 1) return 0;
+    m_pRefusal = nullptr;
+    if (n <= 1) {
+        m_pRefusal = "The background fit needs at least two points";
+        return 0;
+    }
     // Written so that a scale length that is not a number is refused too.
-    if (!(m_dLength > 10.0 * GetSampling())) return 0;
+    if (!(m_dLength > 10.0 * GetSampling())) {
+        m_pRefusal = "The background scale length must be more than ten sampling steps";
+        return 0;
+    }
     const double first = m_X.GetAt(0), last = m_X.GetAt(n - 1);
+    // The interior knots FitBackground places; counted as a double, before anything is sized from it.
+    const double interior = std::max(std::trunc((last - first) / m_dLength * m_dKnotDensity) + 1.0, 3.0);
+    if (!(interior <= static_cast<double>(n))) {
+        m_pRefusal = "The background scale length asks for more knots than the data have points";
+        return 0;
+    }
     m_dFitMin = std::min(std::max(m_dFitMin, first), last);
     m_dFitMax = std::min(std::max(m_dFitMax, first), last);
     return 1;

@@ -33,12 +33,16 @@ public:
     int Calculate() override;
     // The fitted spline at x; 0.0 without knots or in a knot interval of zero width.
     double SplineInterpolate(double x);
+    // Why the last run was refused by its parameters (a static text), or null when it was not refused (it ran,
+    // or nothing ran yet).
+    const char* GetRefusal() const { return m_pRefusal; }
 
 protected:
     void CalculationInit() override;
 
-    // 1 when the fit may run: at least two points and a scale length above ten sampling steps. Clamps the fit
-    // range into the data.
+    // 1 when the fit may run: at least two points, a scale length above ten sampling steps and no more interior
+    // knots than points (a knot beyond that is not determined by the data). Clamps the fit range into the data.
+    // A refusal leaves its reason for GetRefusal.
     int CheckParams();
     // Places the knots, then three passes of SplineFit with the peaks excluded after the first and second.
     void FitBackground();
@@ -63,6 +67,7 @@ protected:
     double* m_pKnotY = nullptr;
     double* m_pKnotY2 = nullptr;
     int m_nKnots = 0;
+    const char* m_pRefusal = nullptr;
 
 private:
     void CopyFit(const CBackgroundCalculation& other);

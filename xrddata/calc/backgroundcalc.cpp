@@ -202,7 +202,6 @@ void CBackgroundCalculation::FitBackground() {
     const int n = GetSize();
     const double* x = m_X.GetData();
     const double* y = m_Y.GetData();
-    const double* err = IsCustomErrors() ? m_YError.GetData() : nullptr;
     const double L = m_dLength;
     const double range = x[n - 1] - x[0];
 
@@ -237,40 +236,42 @@ void CBackgroundCalculation::FitBackground() {
     // on the banded system of both (BandedSplineFit), so nothing of size K×K is formed.
     NaturalSecondDerivatives(X, Y, nullptr, K, Y2);
 
-    WorkVector<double> yFit(1, n), sigma(1, n);
-    WorkVector<int> inUse(1, n);
-    for (int i = 1; i <= n; ++i) {
-        yFit[i] = y[i - 1];
-        sigma[i] = y[i - 1] + 1.0;  // the first pass weights by the count itself, not its root
-        inUse[i] = 1;
+    // The points in use, one byte each; the targets (the counts of the points in use) and the sigmas are formed
+    // from the data as each pass needs them rather than kept in columns of their own.
+    std::vector<unsigned char> inUse(static_cast<size_t>(n) + 1, 1);
+    BandedSplineFit(0, n, fitted.get(), inUse.data());
+    NextPhase(1);
+
+    ExcludePeaks(inUse.data());
+    BandedSplineFit(1, n, fitted.get(), inUse.data());
+    NextPhase(1);
+
+    ExcludePeaks(inUse.data());
+    BandedSplineFit(1, n, fitted.get(), inUse.data());
+    NextPhase(1);
+}
+
+double CBackgroundCalculation::PointSigma(int pass, int i) const {
+    const double* y = m_Y.GetData();
+    // The first pass weights by the count itself, not its root.
+    if (pass == 0) return y[i - 1] + 1.0;
+    if (IsCustomErrors()) {
+        const double* err = m_YError.GetData();
+        return std::sqrt(err[i - 1] * err[i - 1] + 1.0);
     }
-    BandedSplineFit(yFit.get(), sigma.get(), n, fitted.get(), inUse.get());
-    NextPhase(1);
-
-    for (int i = 1; i <= n; ++i)
-        sigma[i] = err ? std::sqrt(err[i - 1] * err[i - 1] + 1.0) : std::sqrt(y[i - 1] + 1.0);
-    ExcludePeaks(sigma.get(), inUse.get(), yFit.get());
-    BandedSplineFit(yFit.get(), sigma.get(), n, fitted.get(), inUse.get());
-    NextPhase(1);
-
-    ExcludePeaks(sigma.get(), inUse.get(), yFit.get());
-    BandedSplineFit(yFit.get(), sigma.get(), n, fitted.get(), inUse.get());
-    NextPhase(1);
+    return std::sqrt(y[i - 1] + 1.0);
 }
 
 // One-sided and cumulative: points below the background always stay, a point once out never returns. A sigma that
 // is not a number fails the comparison, so such a point leaves.
-void CBackgroundCalculation::ExcludePeaks(const double* sigma, int* inUse, double* yFit) {
+void CBackgroundCalculation::ExcludePeaks(unsigned char* inUse) {
     const int n = GetSize();
     const double* x = m_X.GetData();
     const double* y = m_Y.GetData();
     for (int i = 1; i <= n; ++i) {
         if (!inUse[i]) continue;
         const double r = y[i - 1] - SplineInterpolate(x[i - 1]);
-        if (!(r <= 2.0 * sigma[i])) {
-            inUse[i] = 0;
-            yFit[i] = 0.0;
-        }
+        if (!(r <= 2.0 * PointSigma(1, i))) inUse[i] = 0;
     }
 }
 
@@ -412,8 +413,7 @@ void CBackgroundCalculation::SplineFit(double* yFit, double* sigma, int nPoints,
 // multiplier), the matrix is a band five wide on either side of the diagonal. Its solution is the minimum
 // that the dense normal equations give. The second derivatives are scaled by the knot spacing squared and the
 // spline conditions by the spacing, which keeps the entries of one size.
-void CBackgroundCalculation::BandedSplineFit(const double* yFit, const double* sigma, int nPoints, const int* fitted,
-                                             const int* inUse) {
+void CBackgroundCalculation::BandedSplineFit(int pass, int nPoints, const int* fitted, const unsigned char* inUse) {
     const int K = m_nKnots;
     if (K < 1) return;
     int q = 0;
@@ -422,12 +422,13 @@ void CBackgroundCalculation::BandedSplineFit(const double* yFit, const double* s
     if (q == 0) return;
     const int n = std::min(nPoints, GetSize());
     const double* x = m_X.GetData();
+    const double* counts = m_Y.GetData();
 
     double sum = 0.0;
     int used = 0;
     for (int i = 1; i <= n; ++i)
         if (inUse[i]) {
-            sum += sigma[i];
+            sum += PointSigma(pass, i);
             ++used;
         }
     const double meanSigma = used ? sum / used : 1.0;
@@ -439,8 +440,9 @@ void CBackgroundCalculation::BandedSplineFit(const double* yFit, const double* s
     for (int i = 1; i <= n; ++i) {
         if (!inUse[i]) continue;
         Progress(0.5 * i / nPoints);
-        const double w = sigma[i] > 0.0 ? 1.0 / (sigma[i] * sigma[i]) : 1.0;
-        sums.Add(x[i - 1], w, yFit[i]);
+        const double sigma = PointSigma(pass, i);
+        const double w = sigma > 0.0 ? 1.0 / (sigma * sigma) : 1.0;
+        sums.Add(x[i - 1], w, counts[i - 1]);
     }
 
     // Unknowns knot by knot; -1 where the knot has none of that kind (a held value, the ends' derivatives).

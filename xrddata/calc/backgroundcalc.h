@@ -71,11 +71,15 @@ protected:
 
 private:
     void CopyFit(const CBackgroundCalculation& other);
-    // Excludes the points lying more than two sigmas above the current spline.
-    void ExcludePeaks(const double* sigma, int* inUse, double* yFit);
+    // Takes the points lying more than two sigmas (of the later passes) above the current spline out of use.
+    void ExcludePeaks(unsigned char* inUse);
+    // The sigma of point i (1..n) in a pass: 0 the first (the count plus one), 1 the later ones (the root of the
+    // error squared plus one in custom-error mode, else of the count plus one).
+    double PointSigma(int pass, int i) const;
     // Y2 = spline·Y on the one-based knot arrays.
     void UpdateSecondDerivatives(double** spline);
     // The same least-squares solve as SplineFit, on the banded system of the knot values, the second derivatives
     // and the spline conditions between them (no K×K matrix), then Y2 from the new values.
-    void BandedSplineFit(const double* yFit, const double* sigma, int nPoints, const int* fitted, const int* inUse);
+    // Targets are the counts of the points in use (inUse[1..n]), sigmas those of PointSigma in the pass given.
+    void BandedSplineFit(int pass, int nPoints, const int* fitted, const unsigned char* inUse);
 };

@@ -172,15 +172,20 @@ inline __attribute__((always_inline)) void MomentRun(const std::vector<double>* 
                 break;
             }
             const long long i = static_cast<long long>(a) + j;
-            // A lane past the end of its block steps on over clamped data; what it holds is never written.
-            const v4d yOut = gather(i - m), yIn = gather(i + m + 1);
+            // A lane past the end of its block steps on over clamped data; what it holds is never written. The
+            // point entering one lane's window (i+m+1) is the one leaving the next lane's (i+B-m), so only the
+            // last lane's entering point is read anew.
+            const v4d yOut = gather(i - m);
+            const long long inLast = i + m + 1 + static_cast<long long>(L - 1) * B;
+            const v4d yIn = {yOut[1], yOut[2], yOut[3], inLast <= n ? data[inLast] : At(data, inLast, n)};
             v4d next[K];
+            // leave[0] and shift[t][t] are exactly 1: their products are left out, which changes no bit.
 #pragma GCC unroll 8
             for (int t = 0; t < K; ++t) {
-                v4d s = yIn - leave[t] * yOut;
+                v4d s = t == 0 ? yIn - yOut : yIn - leave[t] * yOut;
 #pragma GCC unroll 8
-                for (int r = 0; r <= t; ++r) s += shift[t][r] * N[r];
-                next[t] = s;
+                for (int r = 0; r < t; ++r) s += shift[t][r] * N[r];
+                next[t] = s + N[t];
             }
 #pragma GCC unroll 8
             for (int t = 0; t < K; ++t) N[t] = next[t];

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <vector>
 
-class BandSystem {
+#include "xrddata/platform/export.h"
+
+class XRDDATA_API BandSystem {
 public:
     // An n×n matrix of zeros with the given band, and a zero right-hand side.
     BandSystem(int n, int kl, int ku);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "xrddata/numeric/vectorclones.h"
+
 // Vectors of four doubles stay inside this file (inlined helpers): no value of them crosses a call.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
@@ -197,7 +199,7 @@ inline __attribute__((always_inline)) void MomentRun(const std::vector<double>* 
 // chosen when the library loads. Only additions, subtractions and products, no fused ones: both give the same
 // bits.
 #define XRDDATA_MOMENT_RUN(K)                                                                                  \
-    __attribute__((target_clones("avx2", "default"))) void MomentRun##K(                                      \
+    XRDDATA_VECTOR_CLONES void MomentRun##K(                                                                  \
         const std::vector<double>* beta, int m, const double* data, int n, int first, int last, double* out0, \
         double scale0, double* out1, double scale1) {                                                         \
         MomentRun<K>(beta, m, data, n, first, last, out0, scale0, out1, scale1);                              \

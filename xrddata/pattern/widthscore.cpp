@@ -6,6 +6,7 @@
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 #include "xrddata/numeric/sgfilter.h"
+#include "xrddata/numeric/vectorclones.h"
 #include "xrddata/pattern/sgwindow.h"
 
 namespace {
@@ -28,8 +29,8 @@ inline void Store4(double* p, v4d v) { std::memcpy(p, &v, sizeof v); }
 // order from 0.0, exactly as CSGFilter::Evaluate does, and is divided by the same normalisation.
 // Points lo..hi of the trial range m..n-m-3. Built for processors with 256-bit vectors and plainly, chosen when
 // the library loads; only products and sums, no fused ones, so both give the same bits.
-__attribute__((target_clones("avx2", "default"))) void PlainFilters(const CSGFilter& f0, const CSGFilter& f1, const double* y, int n, int m, double step,
-                  double* sy, double* dy, int lo, int hi) {
+XRDDATA_VECTOR_CLONES void PlainFilters(const CSGFilter& f0, const CSGFilter& f1, const double* y, int n, int m,
+                                         double step, double* sy, double* dy, int lo, int hi) {
     const double g0 = f0.GetNormalisation(step), g1 = f1.GetNormalisation(step);
     const int last = hi;
     if (lo > last) return;

@@ -1,6 +1,8 @@
 // Feature-width detection, which every import runs: DetectFeatureWidth(5.0, 0) on 100 000-point patterns (5 to
-// 105 degrees two-theta, step 0.001) with realistic peaks, and on a smooth ramp without peaks where the score
-// never falls and every trial width up to 5 degrees runs.
+// 105 degrees two-theta, step 0.001) with realistic peaks, and on featureless data (a smooth ramp, an amorphous
+// hump) where the score never falls and every trial width up to 5 degrees runs. Each case
+// runs the detection as it was before its rework (width_before.h) and as it is, in one program; the "width"
+// counter shows that both find the same trial width.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -13,6 +15,7 @@
 #include "common.h"
 #include "xrddata/pattern/radiation.h"
 #include "xrddata/pattern/xrddata.h"
+#include "width_before.h"
 
 namespace {
 
@@ -52,26 +55,50 @@ std::vector<double> Angles() {
     return x;
 }
 
-void BM_DetectFeatureWidthPeaks(benchmark::State& state) {
-    Sandbox box;
-    const std::vector<double> x = Angles(), y = PeakCounts(x);
-    CXRDData d(kPoints, x.data(), y.data(), nullptr);
-    double w = 0.0;
-    for (auto _ : state) benchmark::DoNotOptimize(w = d.DetectFeatureWidth(5.0, 0));
-    state.counters["width"] = w;
+std::vector<double> RampCounts(const std::vector<double>& x) {
+    std::vector<double> y(x.size());
+    for (size_t i = 0; i < x.size(); ++i) y[i] = 100.0 + 20.0 * x[i] + 0.05 * x[i] * x[i];
+    return y;
 }
-BENCHMARK(BM_DetectFeatureWidthPeaks)->Unit(benchmark::kMillisecond);
 
-void BM_DetectFeatureWidthRamp(benchmark::State& state) {
+// A broad glass hump (9 degrees wide) on a falling background.
+std::vector<double> HumpCounts(const std::vector<double>& x) {
+    std::vector<double> y(x.size());
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double d = (x[i] - 24.0) / 4.5;
+        y[i] = 150.0 - 0.8 * x[i] + 900.0 / (1.0 + d * d);
+    }
+    return y;
+}
+
+template <bool Before>
+void RunDetection(benchmark::State& state, std::vector<double> (*counts)(const std::vector<double>&)) {
     Sandbox box;
-    const std::vector<double> x = Angles();
-    std::vector<double> y(kPoints);
-    for (int i = 0; i < kPoints; ++i) y[i] = 100.0 + 20.0 * x[i] + 0.05 * x[i] * x[i];
+    const std::vector<double> x = Angles(), y = counts(x);
     CXRDData d(kPoints, x.data(), y.data(), nullptr);
     double w = 0.0;
-    for (auto _ : state) benchmark::DoNotOptimize(w = d.DetectFeatureWidth(5.0, 0));
+    for (auto _ : state) {
+        if constexpr (Before)
+            benchmark::DoNotOptimize(w = width_before::DetectFeatureWidthBefore(d, 5.0, 0));
+        else
+            benchmark::DoNotOptimize(w = d.DetectFeatureWidth(5.0, 0));
+    }
     state.counters["width"] = w;
+    state.counters["ns_per_point"] = benchmark::Counter(static_cast<double>(kPoints) * state.iterations(),
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_DetectFeatureWidthRamp)->Unit(benchmark::kMillisecond);
+
+void BM_WidthPeaks_Before(benchmark::State& state) { RunDetection<true>(state, PeakCounts); }
+void BM_WidthPeaks_After(benchmark::State& state) { RunDetection<false>(state, PeakCounts); }
+void BM_WidthRamp_Before(benchmark::State& state) { RunDetection<true>(state, RampCounts); }
+void BM_WidthRamp_After(benchmark::State& state) { RunDetection<false>(state, RampCounts); }
+void BM_WidthHump_Before(benchmark::State& state) { RunDetection<true>(state, HumpCounts); }
+void BM_WidthHump_After(benchmark::State& state) { RunDetection<false>(state, HumpCounts); }
+BENCHMARK(BM_WidthPeaks_Before)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WidthPeaks_After)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WidthRamp_Before)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WidthRamp_After)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WidthHump_Before)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WidthHump_After)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -10,6 +13,7 @@
 #include "support/support.h"
 #include "xrddata/arrays/graphdata.h"
 #include "xrddata/platform/memfile.h"
+#include "xrddata/platform/strutil.h"
 
 using namespace testing_support;
 
@@ -236,4 +240,59 @@ TEST(GraphDataText, ExportWritesTabsAndThreeDigitExponents) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].text.find("No space"), std::string::npos);
     EXPECT_EQ(c.DoExportAsText(dir.file("no/such/dir.txt").c_str()), 0);
+}
+
+TEST(GraphDataText, ExportWritesWhatPrintfWritesInTheCLocale) {
+    // Every line as "%g" in the C locale prints it (AppendG), with the three-digit exponent, for integers, tiny
+    // and huge magnitudes, both signs, the edges where %g changes notation, rounding carries, subnormals, zero
+    // signs, infinities, NaNs and random bit patterns.
+    std::vector<double> v = {0.0, -0.0, 1.0, -1.0, 7.0, 100.0, 123456.0, 999999.0, 999999.5, 1e6, 1234567.0,
+                             -987654321.0, 0.1, 0.0001, 0.00001, 1.5e-5, 9.999995e-5, 1e-300, -2.5e-308,
+                             4.9406564584124654e-324, 1.7976931348623157e308, 1e100, -1e-100, 1e99, 9.9999995e99,
+                             123.456789, 0.000123456789, 5e-5, 2.2250738585072014e-308,
+                             std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                             std::nan(""), -std::nan("")};
+    for (int i = 0; i < 3000; ++i) {
+        v.push_back(5.0 + 0.001 * i);  // angles on a step
+        v.push_back(-0.02 * i - 1e-5);
+        v.push_back(i * 1.25e-7);
+    }
+    std::mt19937_64 rng(99);
+    for (int i = 0; i < 3000; ++i) {
+        const std::uint64_t bits = rng();
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        v.push_back(d);
+        v.push_back(std::ldexp(static_cast<double>(rng() % 2000000) - 1e6, static_cast<int>(rng() % 80) - 40));
+        v.push_back((static_cast<double>(rng() % 2000001) - 1e6) * std::pow(10.0, static_cast<int>(rng() % 24) - 14));
+    }
+    TempDir dir;
+    RecordingUi ui;
+    CGraphData g(1);
+    g.SetSize(static_cast<int>(v.size() / 3));
+    std::vector<std::string> expected;
+    for (int i = 0; i < g.GetSize(); ++i) {
+        const double x = v[3 * i], y = v[3 * i + 1], e = v[3 * i + 2];
+        g.SetAt(CGraphData::X, i, x);
+        g.SetAt(CGraphData::Y, i, y);
+        g.SetAt(CGraphData::YError, i, e);
+        CString line;
+        AppendG(line, x);
+        line += '\t';
+        AppendG(line, y);
+        line += '\t';
+        AppendG(line, e);
+        expected.push_back(line + "\r\n");
+    }
+    ASSERT_EQ(g.DoExportAsText(dir.file("all.txt").c_str()), 1);
+    const std::string written = ReadFile(dir.file("all.txt"));
+    size_t at = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const size_t end = written.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos) << "line " << i;
+        ASSERT_EQ(written.substr(at, end + 2 - at), expected[i])
+            << "line " << i << ": " << std::hexfloat << v[3 * i] << " " << v[3 * i + 1] << " " << v[3 * i + 2];
+        at = end + 2;
+    }
+    EXPECT_EQ(at, written.size());
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "fit_reference.h"
@@ -294,4 +295,53 @@ TEST(BackgroundFit, CopiesOwnTheirKnots) {
     EXPECT_EQ(copy.SplineInterpolate(31.0), at);
     EXPECT_EQ(copy.m_dLength, 4.0);
     EXPECT_EQ(assigned.m_dFitMax, s.x.back());
+}
+
+TEST(BackgroundFit, RefusalsGiveTheirReasonAndKeepTheKnots) {
+    FitProbe c(Range(201, 10.0, 0.1), std::vector<double>(201, 40.0));
+    EXPECT_EQ(c.GetRefusal(), nullptr);
+    c.SetBackgroundParams(2.0, 1.0, 10.0, 30.0);
+    c.Calculate();
+    ASSERT_GT(c.m_nKnots, 0);
+    EXPECT_EQ(c.GetRefusal(), nullptr);
+    const std::vector<double> knots = c.KnotY();
+    // Ten steps are 1.0: a length of 1.0 is refused, and so is one that is not a number.
+    for (double L : {1.0, std::nan("")}) {
+        c.SetBackgroundParams(L, 1.0, 10.0, 30.0);
+        c.Calculate();
+        ASSERT_NE(c.GetRefusal(), nullptr);
+        EXPECT_NE(std::string(c.GetRefusal()).find("ten sampling steps"), std::string::npos);
+        EXPECT_EQ(c.KnotY(), knots);
+    }
+    // More interior knots than points cannot be determined by the points: refused before anything is sized from
+    // the count, however large it is.
+    for (double density : {25.0, 1e300}) {
+        c.m_dKnotDensity = density;
+        c.SetBackgroundParams(2.0, 1.0, 10.0, 30.0);
+        c.Calculate();
+        ASSERT_NE(c.GetRefusal(), nullptr) << density;
+        EXPECT_NE(std::string(c.GetRefusal()).find("more knots than the data have points"), std::string::npos);
+        EXPECT_EQ(c.KnotY(), knots);
+    }
+    c.m_dKnotDensity = 9.0;  // 91 interior knots for 201 points
+    c.Calculate();
+    EXPECT_EQ(c.GetRefusal(), nullptr);
+    EXPECT_EQ(c.m_nKnots, 93);
+    FitProbe one(Range(1, 10.0, 0.1), {5.0});
+    one.Calculate();
+    ASSERT_NE(one.GetRefusal(), nullptr);
+    EXPECT_NE(std::string(one.GetRefusal()).find("two points"), std::string::npos);
+}
+
+TEST(BackgroundFit, TensOfThousandsOfKnotsNeedNoSquareMatrix) {
+    // 300 000 points and a scale length of eleven steps: 54 548 knots, whose K×K matrix (24 GB) the fit must
+    // never form. The background of a flat pattern is flat.
+    const int n = 300000;
+    std::vector<double> x = Range(n, 5.0, 0.001), y(n);
+    for (int i = 0; i < n; ++i) y[i] = 100.0 + 0.5 * x[i];
+    FitProbe c(x, y);
+    c.SetBackgroundParams(0.011, 1.0, x.front(), x.back());
+    c.Calculate();
+    ASSERT_EQ(c.m_nKnots, 54548);
+    for (double v : {5.0, 17.3, 150.0, 304.99}) EXPECT_NEAR(c.SplineInterpolate(v), 100.0 + 0.5 * v, 1e-6) << v;
 }

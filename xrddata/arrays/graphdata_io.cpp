@@ -6,6 +6,7 @@
 // Text files: one point per line, "x y [error]" read as "%lf %lf %lf" (white space separates, a comma does not);
 // written as "%g\t%g[\t%g]" with CR LF line ends and three-digit exponents.
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -19,6 +20,62 @@
 namespace {
 constexpr std::uint32_t kGraphSignature = 0x71811680u;
 constexpr std::uint32_t kGraphVersion = 0;
+
+// Writes v as "%g" in the C locale writes it (six significant digits, trailing zeros dropped, "nan", "inf") with
+// the exponent widened to three digits, and returns the end. std::to_chars knows no locale, so none has to be
+// switched per value. Needs 32 characters of room.
+//
+// Most values of a pattern need few digits (counts, angles on a step): their shortest representation, when it
+// has at most six digits, has exactly the digits %g prints (a double lies far closer to it than to any other
+// six-digit decimal), and is laid out here by the %g rule. Whole numbers below a million are written directly.
+char* PutG(char* p, double v) {
+    if (v > -1e6 && v < 1e6 && v != 0.0) {
+        const long long whole = static_cast<long long>(v);
+        if (static_cast<double>(whole) == v) return std::to_chars(p, p + 32, whole).ptr;
+        char sci[32];
+        const std::to_chars_result r = std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific);
+        // sci: [-]d[.ddd]e±XX
+        const char* s = sci;
+        const bool negative = *s == '-';
+        if (negative) ++s;
+        char digits[20];
+        int count = 0;
+        while (s < r.ptr && *s != 'e') {
+            if (*s != '.') digits[count++] = *s;
+            ++s;
+        }
+        if (count <= 6 && s < r.ptr) {
+            int exponent = 0;
+            std::from_chars(s + (s[1] == '+' ? 2 : 1), r.ptr, exponent);
+            if (exponent >= -4 && exponent < 6) {
+                if (negative) *p++ = '-';
+                if (exponent < 0) {
+                    *p++ = '0';
+                    *p++ = '.';
+                    for (int z = -1; z > exponent; --z) *p++ = '0';
+                    for (int k = 0; k < count; ++k) *p++ = digits[k];
+                } else {
+                    for (int k = 0; k <= exponent; ++k) *p++ = k < count ? digits[k] : '0';
+                    if (count > exponent + 1) {
+                        *p++ = '.';
+                        for (int k = exponent + 1; k < count; ++k) *p++ = digits[k];
+                    }
+                }
+                return p;
+            }
+        }
+    }
+    const std::to_chars_result r = std::to_chars(p, p + 32, v, std::chars_format::general, 6);
+    char* end = r.ptr;
+    // An exponent is "e", a sign and two or three digits, at the end: two digits get a leading zero.
+    if (end - p >= 4 && end[-4] == 'e') {
+        end[0] = end[-1];
+        end[-1] = end[-2];
+        end[-2] = '0';
+        ++end;
+    }
+    return end;
+}
 }  // namespace
 
 void CGraphData::Serialize(CArchive& ar) {
@@ -125,29 +182,38 @@ int CGraphData::DoExportAsText(const char* path) {
     if (!path || GetSize() == 0) return 0;
     CStdioFile file;
     CFileException error;
-    if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText, &error)) {
+    // Binary: the lines carry their CR LF themselves.
+    if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, &error)) {
         error.ReportError();
         return 0;
     }
     try {
-        CString chunk;
-        chunk.reserve(1 << 16);
-        int n = GetSize();
+        // Lines are gathered in a buffer and handed over some 64 KB at a time.
+        constexpr size_t kLine = 3 * 32 + 4;
+        std::vector<char> buffer(size_t{1} << 16);
+        char* const begin = buffer.data();
+        char* const flushAt = begin + buffer.size() - kLine;
+        char* p = begin;
+        const double* x = m_X.GetData();
+        const double* y = m_Y.GetData();
+        const double* e = m_bCustomErrors ? m_YError.GetData() : nullptr;
+        const int n = GetSize();
         for (int i = 0; i < n; ++i) {
-            AppendG(chunk, m_X.GetAt(i));
-            chunk += '\t';
-            AppendG(chunk, m_Y.GetAt(i));
-            if (m_bCustomErrors) {
-                chunk += '\t';
-                AppendG(chunk, m_YError.GetAt(i));
+            p = PutG(p, x[i]);
+            *p++ = '\t';
+            p = PutG(p, y[i]);
+            if (e) {
+                *p++ = '\t';
+                p = PutG(p, e[i]);
             }
-            chunk += '\n';
-            if (chunk.size() > 60000) {
-                file.WriteString(chunk);
-                chunk.clear();
+            *p++ = '\r';
+            *p++ = '\n';
+            if (p >= flushAt) {
+                file.Write(begin, static_cast<UINT>(p - begin));
+                p = begin;
             }
         }
-        file.WriteString(chunk);
+        file.Write(begin, static_cast<UINT>(p - begin));
         // A write that cannot complete (a full disk) surfaces here at the latest.
         file.Close();
     } catch (const CFileException& e) {

@@ -33,12 +33,16 @@ public:
     int Calculate() override;
     // The fitted spline at x; 0.0 without knots or in a knot interval of zero width.
     double SplineInterpolate(double x);
+    // Why the last run was refused by its parameters (a static text), or null when it was not refused (it ran,
+    // or nothing ran yet).
+    const char* GetRefusal() const { return m_pRefusal; }
 
 protected:
     void CalculationInit() override;
 
-    // 1 when the fit may run: at least two points and a scale length above ten sampling steps. Clamps the fit
-    // range into the data.
+    // 1 when the fit may run: at least two points, a scale length above ten sampling steps and no more interior
+    // knots than points (a knot beyond that is not determined by the data). Clamps the fit range into the data.
+    // A refusal leaves its reason for GetRefusal.
     int CheckParams();
     // Places the knots, then three passes of SplineFit with the peaks excluded after the first and second.
     void FitBackground();
@@ -63,11 +67,19 @@ protected:
     double* m_pKnotY = nullptr;
     double* m_pKnotY2 = nullptr;
     int m_nKnots = 0;
+    const char* m_pRefusal = nullptr;
 
 private:
     void CopyFit(const CBackgroundCalculation& other);
-    // Excludes the points lying more than two sigmas above the current spline.
-    void ExcludePeaks(const double* sigma, int* inUse, double* yFit);
+    // Takes the points lying more than two sigmas (of the later passes) above the current spline out of use.
+    void ExcludePeaks(unsigned char* inUse);
+    // The sigma of point i (1..n) in a pass: 0 the first (the count plus one), 1 the later ones (the root of the
+    // error squared plus one in custom-error mode, else of the count plus one).
+    double PointSigma(int pass, int i) const;
     // Y2 = spline·Y on the one-based knot arrays.
     void UpdateSecondDerivatives(double** spline);
+    // The same least-squares solve as SplineFit, on the banded system of the knot values, the second derivatives
+    // and the spline conditions between them (no K×K matrix), then Y2 from the new values.
+    // Targets are the counts of the points in use (inUse[1..n]), sigmas those of PointSigma in the pass given.
+    void BandedSplineFit(int pass, int nPoints, const int* fitted, const unsigned char* inUse);
 };

@@ -8,11 +8,13 @@
 // once: an order-K·q² step for q fitted knots, independent of the number of points.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 class SplineNormalSums {
 public:
-    // knotX[1..K] ascending, spline[1..K][1..K]; both must outlive the object.
+    // knotX[1..K] ascending, spline[1..K][1..K]; both must outlive the object. The spline matrix is needed only
+    // by Expand and may be null otherwise.
     SplineNormalSums(int nKnots, const double* knotX, double** spline);
 
     // The knot interval of x (lo in 1..K-1; x equal to a knot belongs to the interval on its right, x outside the
@@ -21,6 +23,10 @@ public:
 
     // Adds a point at x with weight w and target value y.
     void Add(double x, double w, double y);
+
+    // The sums of interval lo (1..K-1): w·a·aᵀ as [0] AA, [1] AB, [2] AC1, [3] AC2, [4] BB, [5] BC1, [6] BC2,
+    // [7] C1C1, [8] C1C2, [9] C2C2, then w·a·y as [10] A, [11] B, [12] C1, [13] C2.
+    const double* Interval(int lo) const { return &m_sums[static_cast<size_t>(lo) * kSums]; }
 
     // Adds to the lower triangle of n[1..q][1..q] and to beta[1..q] the normal equations of the fitted knots
     // (fitted[1..K] nonzero; rank[j] = 1..q in knot order), with the held knots' values knotY[j] moved to the

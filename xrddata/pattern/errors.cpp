@@ -2,10 +2,10 @@
 // function and the detection of the peak feature width.
 #include <cmath>
 #include <typeinfo>
+#include <vector>
 
 #include "xrddata/numeric/scalar.h"
-#include "xrddata/numeric/sgfilter.h"
-#include "xrddata/pattern/sgwindow.h"
+#include "xrddata/pattern/widthscore.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/ui.h"
 
@@ -13,29 +13,10 @@ namespace {
 
 constexpr double kErrorFloor = 2.2250738585072014e-308;
 
-// Half-widths up to this many points run the plain filters; wider windows the moment filters, whose cost per
-// point does not grow with the window.
-constexpr int kPlainFilterLimit = 16;
-
 bool Ascending(const double* x, int n) {
     bool ok = true;
     for (int i = 1; i < n; ++i) ok &= x[i - 1] <= x[i];  // false at a NaN too
     return ok;
-}
-
-// CGraphData::Evaluate over ascending x, with the bracket found by walking on from the previous one: the
-// positions asked for rise, so the walk costs one pass in all. i is the last index with x[i] <= p, or 0 below
-// the first point, exactly what the bisection of Locate finds on ascending data.
-inline double Interpolate(const double* x, const double* y, int n, double p, int& i) {
-    // On an even grid the trial widths are whole multiples of the step, so p sits on a point up to rounding and
-    // whether the walk moves on is a toss-up: the usual single step is taken without a branch.
-    const double next = x[i + 1 < n ? i + 1 : i];
-    i += static_cast<int>((i + 1 < n) & (next <= p));
-    while (i + 1 < n && x[i + 1] <= p) ++i;
-    if (i < n - 1) return y[i] + (y[i + 1] - y[i]) * (p - x[i]) / (x[i + 1] - x[i]);
-    if (p <= x[0]) return y[0];
-    if (p < x[n - 1]) return -1.7976931348623157e308;
-    return y[n - 1];
 }
 
 }  // namespace
@@ -102,21 +83,55 @@ double CXRDData::DetectFeatureWidth(double dMaxWidth, int bTruncate) {
     if (n < 2) return -1.0;
     CWaitCursor wait;
     const double xmin = GetMinX(), xmax = GetMaxX(), s = GetSampling();
-    // The trials overwrite only the points they filter; the rest keeps what earlier trials left there.
-    CGraphData smooth(*this), deriv(*this);
     double result = Maximum(s, 0.1);
     const double wmax = Minimum(dMaxWidth, 0.5 * (xmax - xmin));
     const double dw = Maximum(0.01, 0.5 * s);
     double w = dw, best = 0.0;
-    for (;;) {
-        const double c = WidthCorr(smooth, deriv, w, s, n);
-        if (c > best) {
-            best = c;
-            result = 1.5 * w;
+    if (!Ascending(m_X.GetData(), n)) {
+        // Angles out of order: the trials on working copies of the point set, interpolated by bisection.
+        CGraphData smooth(*this), deriv(*this);
+        for (;;) {
+            const double c = WidthCorr(smooth, deriv, w, s, n);
+            if (c > best) {
+                best = c;
+                result = 1.5 * w;
+            }
+            w = w + dw;
+            // Written so that a NaN width (angles that are not numbers) ends the trials too.
+            if (!(w <= wmax) || c < 0.5 * best) break;
         }
-        w = w + dw;
-        // Written so that a NaN width (angles that are not numbers) ends the trials too.
-        if (!(w <= wmax) || c < 0.5 * best) break;
+    } else {
+        // The working copies need only their intensities: the angles are the pattern's own, which the trials
+        // do not change. Each trial overwrites the points it filters; the rest keeps what earlier trials left.
+        std::vector<double> smooth(m_Y.GetData(), m_Y.GetData() + n), deriv(smooth);
+        const double* x = nullptr;
+        const double* y = nullptr;
+        int filtered = 0;  // half-width of the filters whose output the copies hold, 0 for none
+        for (;;) {
+            double c = 0.0;
+            const double q = (w + s) / s;
+            if (q >= 1.0 && q < n - 1.0) {
+                const int m = static_cast<int>(q);
+                if (!y) {
+                    // Reached as WidthCorr reaches it, which leaves the pattern in custom-error mode.
+                    double *px, *py, *pe;
+                    int nn;
+                    GetDataRef(px, py, pe, nn);
+                    x = px;
+                    y = py;
+                }
+                // Successive trials often share a half-width (a width step of half a point): the filters would
+                // write the very values the copies already hold.
+                c = WidthTrial(x, y, smooth.data(), deriv.data(), n, m, w, s, m != filtered);
+                filtered = m;
+            }
+            if (c > best) {
+                best = c;
+                result = 1.5 * w;
+            }
+            w = w + dw;
+            if (!(w <= wmax) || c < 0.5 * best) break;
+        }
     }
     if (bTruncate) result = TruncateToPrecision(result, 0.001);
     return result;
@@ -132,7 +147,6 @@ double CXRDData::WidthCorr(CGraphData& smooth, CGraphData& deriv, double dWidth,
     if (!(q >= 1.0) || !(q < n - 1.0)) return 0.0;
     if (n > GetSize() || n > smooth.GetSize() || n > deriv.GetSize()) return 0.0;
     const int m = static_cast<int>(q);
-    const int order = m == 1 ? 2 : 4;
 
     double *x, *y, *err;
     int nn;
@@ -144,36 +158,16 @@ double CXRDData::WidthCorr(CGraphData& smooth, CGraphData& deriv, double dWidth,
 
     // The filters see the column as data[1..n] with data = the buffer itself and the window centred on point j:
     // for j = m the leftmost position 0 is clamped to 1, and no position reaches n.
-    const int first = m, last = n - m - 3;
-    if (m <= kPlainFilterLimit) {
-        CSGFilter f0(m, m, order, 0), f1(m, m, order, 1);
-        const double g0 = f0.GetNormalisation(dStep), g1 = f1.GetNormalisation(dStep);
-        for (int j = first; j <= last; ++j) {
-            sy[j] = f0.Evaluate(y, j, n) / g0;
-            dy[j] = f1.Evaluate(y, j, n) / g1;
-        }
-    } else if (first <= last) {
-        CSGWindowFilter f(m, order);
-        // Normalisations h^ld/ld! of the smoothing (1) and the first-derivative (h) filters.
-        f.Apply(y, n, first, last, sy, 1.0, dy, dStep);
-    }
+    WidthFilters(y, n, m, dStep, sy, dy);
 
+    if (typeid(deriv) == typeid(CGraphData) && Ascending(x, n) && Ascending(dx, nd))
+        return WidthScore(x, sy, dx, dy, nd, n, m, dWidth, dStep);
     double sAD = 0.0, sAA = 0.0;
-    if (typeid(deriv) == typeid(CGraphData) && Ascending(x, n) && Ascending(dx, nd)) {
-        int bracket = 0;
-        for (int j = m + 1; j <= n - 1; ++j) {
-            const double a = sy[j];
-            const double b = Interpolate(dx, dy, nd, x[j] - dWidth, bracket);
-            sAD = sAD + a * b * dStep;
-            sAA = sAA + a * a * dStep;
-        }
-    } else {
-        for (int j = m + 1; j <= n - 1; ++j) {
-            const double a = sy[j];
-            const double b = deriv.Evaluate(x[j] - dWidth);
-            sAD = sAD + a * b * dStep;
-            sAA = sAA + a * a * dStep;
-        }
+    for (int j = m + 1; j <= n - 1; ++j) {
+        const double a = sy[j];
+        const double b = deriv.Evaluate(x[j] - dWidth);
+        sAD = sAD + a * b * dStep;
+        sAA = sAA + a * a * dStep;
     }
     const double meanSquare = sAA / (n * dStep);
     if (meanSquare == 0.0) return 0.0;

@@ -33,10 +33,6 @@ public:
                double scale1) const;
 
 private:
-    template <int K>
-    void Run(const double* data, int n, int first, int last, double* out0, double scale0, double* out1,
-             double scale1) const;
-
     int m_nHalf;
     int m_nOrder;
     int m_bValid;

@@ -1,0 +1,104 @@
+// Peak memory per point of an import (DoReadFile of a two-column text file) and of processing the imported
+// pattern (K-alpha2 stripping, background fit, subtraction, text export), at 1 and 4 million points. Each case
+// runs in a child process of its own, so that its peak resident size is its alone; the counters give the
+// growth of the peak over the resident size before the case, per point, and for the import also less the
+// file's own size. The times are those of the parent waiting for the child.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "common.h"
+#include "xrddata/pattern/xrddata.h"
+
+namespace {
+
+long ResidentKb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+long PeakKb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// Runs work in a child and returns (peak − resident before work) in bytes, or -1.
+template <class Work>
+double ChildPeakGrowth(Work work) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        const double growth = work();
+        if (write(fds[1], &growth, sizeof growth) != sizeof growth) _exit(1);
+        _exit(0);
+    }
+    close(fds[1]);
+    double growth = -1;
+    if (read(fds[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return growth;
+}
+
+void BM_ImportPeakPerPoint(benchmark::State& state) {
+    bench_support::Box();
+    const int n = static_cast<int>(state.range(0));
+    const std::string path = bench_support::TwoColumnFile(n);
+    const double fileBytes = static_cast<double>(std::filesystem::file_size(path));
+    double growth = 0;
+    for (auto _ : state) {
+        growth = ChildPeakGrowth([&] {
+            CXRDData d;
+            const long before = ResidentKb();
+            if (d.DoReadFile(path.c_str(), 0) != 1) return -1.0;
+            return (PeakKb() - before) * 1024.0;
+        });
+    }
+    state.counters["bytes_per_point"] = growth / n;
+    state.counters["beyond_file_per_point"] = (growth - fileBytes) / n;
+}
+BENCHMARK(BM_ImportPeakPerPoint)->Arg(1000000)->Arg(4000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_ProcessPeakPerPoint(benchmark::State& state) {
+    bench_support::Box();
+    const int n = static_cast<int>(state.range(0));
+    const std::string path = bench_support::TwoColumnFile(n);
+    const std::string out = path + ".out.txt";
+    double growth = 0;
+    for (auto _ : state) {
+        growth = ChildPeakGrowth([&] {
+            CXRDData d;
+            if (d.DoReadFile(path.c_str(), 0) != 1) return -1.0;
+            const long before = ResidentKb();
+            const long peakBefore = PeakKb();
+            d.StripKa2();
+            d.m_dBackgroundLength = 1.0;
+            d.m_dBackgroundScale = 1.0;
+            d.CalculateBackground(nullptr, nullptr, 0, 0, 0);
+            CGraphData sub = d.GetBackgroundSubtracted();
+            sub.DoExportAsText(out.c_str());
+            const long peak = PeakKb();
+            // The import's own peak may lie above everything processing needs.
+            return (peak > peakBefore ? peak - before : 0) * 1024.0;
+        });
+    }
+    std::filesystem::remove(out);
+    state.counters["bytes_per_point"] = growth / n;
+}
+BENCHMARK(BM_ProcessPeakPerPoint)->Arg(1000000)->Arg(4000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -44,7 +44,9 @@ bool IsCpi(Bytes bytes) {
     return ReadHeader(r, h) && Accepts(h);
 }
 
-Measurement ReadCpi(const Source& source) {
+namespace {
+
+Measurement Read(const Source& source, bool data) {
     PieceReader r(source.bytes);
     Header h;
     if (!ReadHeader(r, h) || !Accepts(h))
@@ -66,7 +68,7 @@ Measurement ReadCpi(const Source& source) {
     scan.step = h.step;
     double x = h.start;
     Piece piece;
-    while (r.next(piece)) {
+    while (data && r.next(piece)) {
         if (!IsDataLine(piece)) continue;
         double y;
         if (ScanC(piece, "%lf", &y) != 1)
@@ -78,5 +80,11 @@ Measurement ReadCpi(const Source& source) {
     m.scans.push_back(std::move(scan));
     return m;
 }
+
+}  // namespace
+
+Measurement ReadCpi(const Source& source) { return Read(source, true); }
+
+Measurement ReadCpiHeader(const Source& source) { return Read(source, false); }
 
 }  // namespace xrddata::formats

@@ -17,5 +17,7 @@ namespace xrddata::formats {
 XRDDATA_API bool IsCpi(Bytes bytes);
 // Problem::malformed (at the line) for a data line that holds no number.
 XRDDATA_API Measurement ReadCpi(const Source& source);
+// The metadata and the scan settings without the intensities.
+XRDDATA_API Measurement ReadCpiHeader(const Source& source);
 
 }  // namespace xrddata::formats

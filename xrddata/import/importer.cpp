@@ -74,13 +74,17 @@ int CFileImporter::ReadDataFile(CString fileName, int format, int bPeaks) {
     }
 
     if (!m_pTarget) return 0;
-    if (fileName.empty()) RunImportDialog(fileName, format, bPeaks);
+    bool detected = format == FormatAuto;
+    if (fileName.empty()) {
+        RunImportDialog(fileName, format, bPeaks);
+        // "Auto" chosen in the dialog: the dialog has run the built-in detection.
+        detected = (bPeaks ? m_nPeakDataFormat : m_nDataFormat) == FormatAuto && format == FormatUnknown;
+    }
     if (fileName.empty()) return 0;
 
     // The file is loaded once: detection and the reader see the same bytes.
     const ImportFile file = LoadImportFile(fileName);
-    const bool detected = format == FormatAuto;
-    if (detected) format = DetectLoaded(file);
+    if (format == FormatAuto) format = DetectLoaded(file);
     const int ok = ReadLoaded(format, file, detected);
     if (ok) m_strFileName = fileName;
     return ok;

@@ -1,6 +1,7 @@
 // The readers of the formats the import has always read, on the real instrument files: every range, the values
 // the files hold, the same measurement from read_file and read_bytes, and clean results on every truncated prefix.
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -148,9 +149,10 @@ TEST(LegacySamples, Metadata) {
 
 TEST(LegacySamples, TruncatedPrefixesReadOrFailCleanly) {
     XRD_REQUIRE_SAMPLES();
-    for (const char* file : {"bruker-raw3/format1.raw", "bruker-raw3/BT86.raw", "bruker-raw2/QTZQUIN.RAW",
-                             "stoe/stoe.raw", "udf/sample2.udf", "cpi/pyxrd_test_cpi_parser_embedded.cpi",
-                             "xy/with_sigma.txt"}) {
+    // Every sample up to 17 KB, and the one STOE file (the larger ones differ only in length).
+    for (const Expect& e : kSamples) {
+        const char* file = e.file;
+        if (std::filesystem::file_size(Sample(file)) > 17000 && e.code != 2) continue;
         SCOPED_TRACE(file);
         const std::string bytes = Slurp(Sample(file));
         const int code = read_bytes(AsBytes(bytes)).meta.format_code;

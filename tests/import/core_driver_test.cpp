@@ -2,6 +2,8 @@
 // their failures, and detection of a file that cannot be loaded.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "import/import_support.h"
 #include "support/diffracplus_writer.h"
 #include "xrddata/platform/ui.h"
@@ -62,6 +64,15 @@ TEST(CoreDriver, FileThatCannotBeLoaded) {
     CXRDData d;
     EXPECT_EQ(d.DoReadFile(missing.c_str(), 21), 0);
     EXPECT_EQ(box.Texts(), std::vector<std::string>{missing + ": No such file or directory."});
+
+    // A FIFO without a writer is refused at once instead of blocking the read.
+    const std::string fifo = box.dir.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    box.ui.messages.clear();
+    EXPECT_EQ(d.DoReadFile(fifo.c_str(), CFileImporter::FormatText), 0);
+    ASSERT_EQ(box.ui.messages.size(), 2u);
+    EXPECT_EQ(box.ui.messages[0].text, fifo + ": Invalid argument.");
+    EXPECT_EQ(box.ui.messages[1].text, fifo + " is not a valid text file");
 }
 
 TEST(CoreDriver, MultiRangeRawFileFillsRangeOne) {

@@ -1,7 +1,6 @@
 #include "xrddata/import/fill.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 #include "xrddata/pattern/xrddata.h"

@@ -37,7 +37,7 @@ void PutF64(std::string& b, std::size_t at, double d) {
 float Count(int i) { return static_cast<float>(100 + i % 5000); }
 
 std::string Save(const std::string& name, const std::string& bytes) {
-    const std::string path = (bench_support::Box().dir / name).string();
+    const std::string path = bench_support::Box().File(name.c_str());
     std::FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);

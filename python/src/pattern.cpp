@@ -36,11 +36,11 @@ constexpr UINT kProgressNotice = WM_USER + 1;
 // numerical breakdown (no knots are kept), and the Python error stays set for the caller to raise.
 class SignalWatch {
 public:
-    SignalWatch() : window_(CreateNoticeWindow()) {
-        SetNoticeHandler(window_, [this](const MSG&) { Check(); });
+    SignalWatch() : window_(xrddata::platform::CreateNoticeWindow()) {
+        xrddata::platform::SetNoticeHandler(window_, [this](const MSG&) { Check(); });
     }
     ~SignalWatch() {
-        SetNoticeHandler(window_, {});
+        xrddata::platform::SetNoticeHandler(window_, {});
         DestroyWindow(window_);
     }
     SignalWatch(const SignalWatch&) = delete;

@@ -117,7 +117,10 @@ Measurement read_source(const Source& source, int format) {
             return m;
         }
         // A format that accepts the bytes but finds no points in them yields to the next one that accepts them;
-        // when none reads a point, the first format's reason is given.
+        // when none reads a point, the first format's reason is given. Plain text (code 1) keeps its strict rules
+        // for callers that ask for it by code, but a file it refuses (a comment line among the numbers) yields to
+        // the tolerant text reader at the end of the table instead of failing.
+        constexpr int kPlainText = 1;
         std::optional<ReadError> first;
         for (const FormatInfo& f : format_table()) {
             if (!f.detect(source.bytes)) continue;
@@ -126,7 +129,7 @@ Measurement read_source(const Source& source, int format) {
                 if (m.total_points() > 0) return m;
                 if (!first) first = ReadError(Problem::no_data, "the file holds no data points");
             } catch (const ReadError& e) {
-                if (!first && e.problem() != Problem::no_data) throw;
+                if (!first && e.problem() != Problem::no_data && f.code != kPlainText) throw;
                 if (!first) first = e;
             }
         }

@@ -5,6 +5,14 @@
 #include <vector>
 
 #include "xrddata/formats/brml.h"
+#include "xrddata/formats/cpi.h"
+#include "xrddata/formats/cranfield.h"
+#include "xrddata/formats/diffracat.h"
+#include "xrddata/formats/diffracplus.h"
+#include "xrddata/formats/mdi.h"
+#include "xrddata/formats/stoe.h"
+#include "xrddata/formats/text.h"
+#include "xrddata/formats/udf.h"
 #include "xrddata/formats/csv.h"
 #include "xrddata/formats/dbws.h"
 #include "xrddata/formats/fullprof.h"
@@ -30,7 +38,16 @@ namespace {
 // last format" request; the newer formats have codes from 11 on.
 const std::vector<FormatInfo>& Table() {
     static const std::vector<FormatInfo> table = {
-        // The formats the import has always read, in the order it has always tried them.
+        // The formats the import has always read, in the order it has always tried them: binary formats with
+        // their magics, then the keyed and headed text formats.
+        {3, "DiffracPlus", "Bruker DIFFRAC-plus raw (RAW1.01)", "raw", IsDiffracPlus, ReadDiffracPlus},
+        {2, "Stoe", "STOE raw (RAW_1.05 and older)", "raw", IsStoe, ReadStoe},
+        {4, "DiffracAt", "Bruker DIFFRAC-AT raw (RAW2)", "raw", IsDiffracAt, ReadDiffracAt},
+        {5, "Udf", "Philips UDF text", "udf", IsUdf, ReadUdf},
+        {6, "Cpi", "Diffraction Technology / Sietronics CPI text", "cpi", IsCpi, ReadCpi},
+        {7, "Mdi", "MDI text", "mdi", IsMdi, ReadMdi},
+        {8, "Cranfield", "Cranfield text (title, points, start, step, intensities)", "dat txt", IsCranfield,
+         ReadCranfield},
 
         // Refinement programs' step files whose line 1 starts with numbers: plain text (code 1, "line 1 starts with
         // two numbers") would take them for x, y columns and misread them. They stay right before plain text and
@@ -38,6 +55,9 @@ const std::vector<FormatInfo>& Table() {
         {29, "DBWS", "DBWS powder data (3F8.2 range line, intensities)", "dat dbw rit neu", IsDbws, ReadDbws},
         {26, "FullProf", "FullProf powder data (INSTRM 0 free format, INSTRM 10 XYDATA)", "dat", IsFullProf,
          ReadFullProf},
+
+        // Plain two- or three-column text, the last of the formats the import has always read.
+        {1, "Text", "Two column text (x y, or x y error)", "txt xy dat xye", IsText, ReadText},
 
         // Newer formats with an unambiguous magic or a distinctive header. "RAW " (with a blank) and "RAW4.00"
         // differ in their fourth byte from the DIFFRAC-plus "RAW1.01", the DIFFRAC-AT "RAW2" and the STOE "RAW_".

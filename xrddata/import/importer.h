@@ -1,7 +1,8 @@
 // CFileImporter: the short-lived object behind one import. It holds the target pattern, the file name finally read
 // and the choices remembered in the store (last folder, last raw and peak formats), and carries every built-in
-// reader and detection test as a member. The readers live one format per file in import/readers/; the driver
-// (format choice, detection order, dialog, remembered choices) in import/importer.cpp.
+// reader and detection test as a member. The formats are read by the format core (xrddata/formats/); the members in
+// import/readers/ load the file once, call the core and fill the pattern; the driver (format choice, detection
+// order, dialog, remembered choices) is in import/importer.cpp.
 #pragma once
 
 #include <vector>
@@ -9,6 +10,7 @@
 #include "xrddata/platform/types.h"
 
 class CXRDData;
+struct ImportFile;
 struct StoeFileHeader;
 struct StoeRangeHeader;
 
@@ -71,6 +73,12 @@ public:
     int ReadUdfFile(const CString& fileName);
 
 protected:
+    // Detection over a file loaded once (1..8 or -1), and the read of a format code from it: a built-in reader, a
+    // newer format of the format core (range 1 into the pattern), or "Cannot determine file format". With detected
+    // set, a file no built-in test knows is offered to the newer formats.
+    int DetectLoaded(const ImportFile& file);
+    int ReadLoaded(int format, const ImportFile& file, bool detected);
+
     CXRDData* m_pTarget;
     CString m_strFileName;
     CString m_strDataDirectory;

@@ -1,84 +1,53 @@
-// Plain two- or three-column text: every line holds x and y, or x, y and the error of y, separated by blanks
-// (read as "%lf %lf %lf"). No header. A line with two numbers gets the counting error of y; when no line carries
-// its own error the pattern is marked as counting statistics. The sample name is the file's name, the collection
-// date its modification time.
-#include <cstring>
+// Plain two- or three-column text (code 1), read by the format core (formats/text.h).
 #include <exception>
-#include <vector>
 
+#include "xrddata/formats/pieces.h"
+#include "xrddata/formats/text.h"
+#include "xrddata/import/fill.h"
 #include "xrddata/import/importer.h"
-#include "xrddata/import/readers/textlines.h"
+#include "xrddata/import/readers/builtin.h"
 #include "xrddata/pattern/xrddata.h"
-#include "xrddata/platform/scan.h"
+#include "xrddata/platform/exceptions.h"
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/ui.h"
 
-using namespace import_text;
+namespace fmt = xrddata::formats;
 
-// Yes when the first line starts with two numbers.
-int CFileImporter::IsTextFile(const CString& fileName) {
-    CStdioFile file;
-    if (!OpenText(file, fileName)) return 0;
+namespace {
+
+CString FileTitle(const CString& path) { return CString(fmt::BaseName(path)); }
+
+}  // namespace
+
+int builtin::ReadText(CXRDData* target, const ImportFile& file) {
+    if (!Test(file, fmt::IsText)) {
+        AfxMessageBox(::Format("%s is not a valid text file", file.name.c_str()), MB_ICONEXCLAMATION | MB_OK);
+        return 0;
+    }
+    if (!target) return 0;
+    PatternFill rules;
+    rules.errors = PatternFill::Errors::file;
+    rules.errorsWhenEmpty = false;
+    rules.date = PatternFill::Date::file_time;
     try {
-        char line[kLineBuffer];
-        if (!ReadPiece(file, line)) return 0;
-        double v[2];
-        return ScanDoubles(line, v, 2) == 2 ? 1 : 0;
+        try {
+            FillPattern(*target, fmt::ReadText(file.source()), rules);
+            return 1;
+        } catch (const fmt::ReadError&) {
+            // The sample name and date are set before a bad line ends the read.
+            fmt::Measurement header;
+            header.meta.sample = TrimRight(FileTitle(file.name));
+            header.meta.date = fmt::FileTimeDate(file.file ? file.file->modified() : std::nullopt);
+            FillPattern(*target, header, rules);
+            AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
+            return 0;
+        }
     } catch (const std::exception& e) {
         ReportException(e);
         return 0;
     }
 }
 
-int CFileImporter::ReadTextFile(const CString& fileName) {
-    if (!IsTextFile(fileName)) {
-        AfxMessageBox(::Format("%s is not a valid text file", fileName.c_str()), MB_ICONEXCLAMATION | MB_OK);
-        return 0;
-    }
-    if (!m_pTarget) return 0;
-    CStdioFile file;
-    if (!OpenText(file, fileName)) return 0;
-    try {
-        CXRDData& d = *m_pTarget;
-        d.RemoveAll();
-        d.m_strSampleName = TrimRight(FileTitleOf(fileName));
-        SetDateFromFile(d, fileName);
+int CFileImporter::IsTextFile(const CString& fileName) { return builtin::Test(LoadImportFile(fileName), fmt::IsText); }
 
-        // The points are parsed as the lines are read; a bad line ends the read.
-        std::vector<double> xs, ys, es;
-        bool ownErrors = false;
-        char line[kLineBuffer];
-        while (ReadPiece(file, line)) {
-            if (!IsDataLine(line)) continue;
-            double v[3];
-            int n = ScanDoubles(line, v, 3);
-            if (n == 2) {
-                v[2] = CountingError(v[1]);
-            } else if (n == 3) {
-                ownErrors = true;
-            } else {
-                AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
-                return 0;
-            }
-            xs.push_back(v[0]);
-            ys.push_back(v[1]);
-            es.push_back(v[2]);
-        }
-        if (xs.empty()) return 1;
-        if (xs.size() > 0x7fffffffu) throw std::bad_alloc();
-        const int count = static_cast<int>(xs.size());
-        d.SetCustomErrors();
-        d.SetSize(count, -1);
-        for (int i = 0; i < count; ++i) {
-            d.SetAt(CGraphData::X, i, xs[i]);
-            d.SetAt(CGraphData::Y, i, ys[i]);
-            d.SetAt(CGraphData::YError, i, es[i]);
-        }
-        if (!ownErrors) d.SetCountingStatistics();
-        d.Sort();
-        return 1;
-    } catch (const std::exception& e) {
-        ReportException(e);
-        return 0;
-    }
-}
+int CFileImporter::ReadTextFile(const CString& fileName) { return builtin::ReadText(m_pTarget, LoadImportFile(fileName)); }

@@ -1,0 +1,269 @@
+// The readers of the formats the import has always read, over bytes built by the test writers: every range, the
+// quirks each format keeps, files that stop short of their headers' counts, and bad input.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "formats/format_test.h"
+#include "support/diffracat_writer.h"
+#include "support/diffracplus_writer.h"
+#include "support/mdi_writer.h"
+#include "support/stoe_writer.h"
+#include "xrddata/formats/read.h"
+#include "xrddata/formats/cpi.h"
+#include "xrddata/formats/diffracat.h"
+#include "xrddata/formats/stoe.h"
+
+using namespace xrddata::formats;
+using formats_test::ReadErrorOf;
+using namespace testing_support;
+
+namespace {
+
+Measurement Read(const std::string& bytes, int code = 0) { return read_bytes(AsBytes(bytes), "f", code); }
+
+DiffracPlusRange PlusRange(double start, double step, std::vector<float> counts) {
+    DiffracPlusRange r;
+    r.start = start;
+    r.step = step;
+    r.counts = std::move(counts);
+    return r;
+}
+
+StoeRange Stoe(std::int16_t type, std::vector<std::int32_t> counts, float time = 1.0f) {
+    StoeRange r;
+    r.dataType = type;
+    r.counts = std::move(counts);
+    r.countingTime = time;
+    return r;
+}
+
+}  // namespace
+
+TEST(LegacyBinary, DiffracPlusRangesAndShortFiles) {
+    DiffracPlusFile f;
+    f.sample = " quartz ";
+    f.ranges = {PlusRange(10, 0.25, {5.5f, 7, 1e6f}), PlusRange(30, 0.5, {1, 2}), PlusRange(40, 1, {3})};
+    f.ranges[0].supplementary = std::string(40, '\xAB');
+    const std::string bytes = WriteDiffracPlus(f);
+    Measurement m = Read(bytes);
+    EXPECT_EQ(m.meta.format_code, 3);
+    EXPECT_EQ(m.meta.sample, "quartz");
+    EXPECT_EQ(m.meta.date.text, "03/25/04 14:22:05");
+    ASSERT_EQ(m.scans.size(), 3u);
+    EXPECT_EQ(m.scans[0].two_theta, (std::vector<double>{10, 10.25, 10.5}));
+    EXPECT_EQ(m.scans[0].counts, (std::vector<double>{5.5, 7, 1e6}));
+    EXPECT_EQ(m.scans[1].two_theta, (std::vector<double>{30, 30.5}));
+    EXPECT_EQ(m.scans[2].counts, std::vector<double>{3});
+    EXPECT_TRUE(m.warnings.empty());
+
+    // Cut inside range 2's counts: range 1 whole, range 2 as far as it goes, a warning; range 3 is gone.
+    m = Read(bytes.substr(0, bytes.size() - (304 + 4) - 4));
+    ASSERT_EQ(m.scans.size(), 2u);
+    EXPECT_EQ(m.scans[1].counts, std::vector<double>{1});
+    EXPECT_EQ(m.warnings, std::vector<std::string>{"range 2: header claims 2 points, file holds 1"});
+    // Cut inside range 3's header.
+    m = Read(bytes.substr(0, bytes.size() - 8));
+    ASSERT_EQ(m.scans.size(), 2u);
+    ASSERT_EQ(m.warnings.size(), 1u);
+    EXPECT_EQ(m.warnings[0].rfind("range 3: the file ends inside its header", 0), 0u) << m.warnings[0];
+
+    // A header claiming 2^31 - 1 points in a file of a few KiB costs what the file holds.
+    f.ranges = {PlusRange(10, 1, {1, 2, 3, 4})};
+    f.ranges[0].pointCount = 0x7fffffff;
+    m = Read(WriteDiffracPlus(f));
+    EXPECT_EQ(m.scans[0].size(), 4u);
+    EXPECT_LE(m.scans[0].counts.capacity(), 4u);
+    EXPECT_EQ(m.warnings, std::vector<std::string>{"range 1: header claims 2147483647 points, file holds 4"});
+    // No points at all: the import takes the empty range, the core reports no data.
+    f.ranges[0].pointCount = -5;
+    EXPECT_EQ(ReadErrorOf(WriteDiffracPlus(f), "x.raw", 3).problem(), Problem::no_data);
+    f.ranges[0].pointCount.reset();
+    f.ranges[0].headerLength = 300;
+    EXPECT_EQ(ReadErrorOf(WriteDiffracPlus(f), "x.raw", 3).problem(), Problem::unrecognised);
+}
+
+TEST(LegacyBinary, DiffracAtRanges) {
+    DiffracAtFile f;
+    f.ka2 = 0;
+    DiffracAtRange r;
+    r.start = 67.0f;
+    r.step = 0.01f;
+    r.counts = {100.5f, 200, 300};
+    DiffracAtRange r2 = r;
+    r2.headerLength = 70;
+    r2.counts = {9};
+    f.ranges = {r, r2};
+    Measurement m = Read(WriteDiffracAt(f));
+    EXPECT_EQ(m.meta.format_code, 4);
+    EXPECT_EQ(m.meta.ka2_present, false);
+    EXPECT_FALSE(m.meta.ka2_wavelength);
+    ASSERT_EQ(m.scans.size(), 2u);
+    const double start = 67.0f, step = 0.01f;
+    EXPECT_EQ(m.scans[0].two_theta, (std::vector<double>{start, start + step, start + 2 * step}));
+    EXPECT_EQ(m.scans[1].counts, std::vector<double>{9});
+
+    // A range header shorter than 60 bytes holds no fields: a range without points.
+    f.ranges = {r};
+    f.ranges[0].headerLength = 58;
+    const std::string empty = WriteDiffracAt(f);
+    m = ReadDiffracAt(Source{AsBytes(empty), "x.raw", std::nullopt});  // the pattern's import takes it
+    ASSERT_EQ(m.scans.size(), 1u);
+    EXPECT_EQ(m.scans[0].size(), 0u);
+    EXPECT_EQ(ReadErrorOf(WriteDiffracAt(f), "x.raw", 0).problem(), Problem::no_data);
+}
+
+TEST(LegacyBinary, StoeRangesRecordsAndFailures) {
+    StoeFile f;
+    f.magic = "RAW_1.06Powdat";
+    f.sample = "  silicon  ";
+    f.anodeIndex = 2;
+    f.radiationCode = 1;
+    f.ranges = {Stoe(2, {10, 70000, -3}, 2.0f), Stoe(1, {9})};
+    const std::string bytes = WriteStoe(f);
+    Measurement m = Read(bytes);
+    EXPECT_EQ(m.meta.format_code, 2);
+    EXPECT_EQ(m.meta.sample, "silicon");
+    EXPECT_EQ(m.meta.anode, "Mo");
+    EXPECT_EQ(m.meta.ka2_present, false);
+    ASSERT_EQ(m.scans.size(), 2u);
+    EXPECT_EQ(m.scans[0].counts, (std::vector<double>{10, 70000, -3}));  // as stored, not per second
+    EXPECT_EQ(m.scans[0].step_time, 2.0);
+    EXPECT_EQ(m.scans[1].counts, std::vector<double>{9});
+
+    // Counts over several records: int16 256 to a record, int32 128.
+    std::vector<std::int32_t> ramp;
+    for (int i = 1; i <= 300; ++i) ramp.push_back(i);
+    f.ranges = {Stoe(1, ramp), Stoe(2, ramp)};
+    m = Read(WriteStoe(f));
+    ASSERT_EQ(m.scans.size(), 2u);
+    EXPECT_EQ(m.scans[0].counts.back(), 300);
+    EXPECT_EQ(m.scans[1].counts.back(), 300);
+    // Cut 21 bytes into the second data record of range 1: whole counts only, and a warning.
+    m = Read(WriteStoe(f).substr(0, 1024 + 512 + 21), 2);
+    EXPECT_EQ(m.scans[0].size(), 266u);
+    EXPECT_EQ(m.warnings.front(), "range 1: header claims 300 points, file holds 266");
+
+    // The record reader gives range n with its repaired records.
+    f.magic = "RAW_1.02";
+    f.date = "03/25/04XY      ";
+    const StoeRangeRecords rec = ReadStoeRange(AsBytes(WriteStoe(f)), 2);
+    EXPECT_EQ(rec.counts.size(), 300u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(rec.file.data() + 16), 16),
+              std::string("03/25/04XY     \0", 16));
+
+    auto problem = [](const std::string& b, int n) {
+        return formats_test::ErrorOf([&] { ReadStoeRange(AsBytes(b), n); }).problem();
+    };
+    EXPECT_EQ(problem("RAW1.01", 1), Problem::unrecognised);
+    EXPECT_EQ(problem(WriteStoe(f), 3), Problem::missing_scan);
+    EXPECT_EQ(problem(WriteStoe(f), 0), Problem::missing_scan);
+    EXPECT_EQ(problem(WriteStoe(f).substr(0, 1024), 1), Problem::missing_scan);
+    f.dataPresent = 0;
+    EXPECT_EQ(problem(WriteStoe(f), 1), Problem::no_data);
+    f.dataPresent = 1;
+    // A broken later range is left out with a warning; a broken range 1 fails the read.
+    f.ranges[1].record = 99;
+    m = Read(WriteStoe(f));
+    EXPECT_EQ(m.scans.size(), 1u);
+    EXPECT_EQ(m.warnings, std::vector<std::string>{"range 2: its header record 99 is not in the file; left out"});
+    f.ranges[0].pointCount = 0;
+    EXPECT_EQ(ReadErrorOf(WriteStoe(f), "s.raw", 0).problem(), Problem::missing_scan);
+}
+
+TEST(LegacyText, PlainTextRules) {
+    // Unsorted, one line with its own error, a zero intensity, a last line without a line end.
+    Measurement m = Read("12.5 16\n10.0 0\r\n11.0\t9 0.5\n13 4", 1);
+    EXPECT_EQ(m.scans[0].two_theta, (std::vector<double>{12.5, 10.0, 11.0}));
+    EXPECT_EQ(m.scans[0].sigma, (std::vector<double>{4.0, 2.2250738585072014e-308, 0.5}));
+    EXPECT_EQ(Read("1 4\n2 9\n", 1).scans[0].sigma.size(), 0u);
+    EXPECT_EQ(Read("1 4\n2 9\n", 0).meta.format_code, 1);
+    EXPECT_EQ(Read("1 4\n2 9\n", 1).meta.sample, "f");
+
+    // Blank lines that end the file are ignored; anywhere else they are an error naming the line.
+    EXPECT_EQ(Read("1 4\n2 9\n\n \t\r\n\n", 1).scans[0].size(), 2u);
+    EXPECT_EQ(Read("1 4\n2 9\n\n  ", 1).scans[0].size(), 2u);
+    ReadError e = ReadErrorOf("1 4\n\n2 9\n", "a.xy", 1);
+    EXPECT_EQ(e.problem(), Problem::malformed);
+    EXPECT_EQ(e.line(), 2u);
+    e = ReadErrorOf("1 4\n2 9\n3 x\n", "a.xy", 1);
+    EXPECT_EQ(e.line(), 3u);
+    EXPECT_EQ(std::string(e.what()).rfind("a.xy: line 3: ", 0), 0u);
+    // An over-long line arrives in pieces: only the last is a line.
+    EXPECT_EQ(ReadErrorOf("1 2\n" + std::string(600, '7') + "\n", "a.xy", 1).line(), 2u);
+    EXPECT_EQ(ReadErrorOf("1.78897\n10 20\n", "a.xy", 1).problem(), Problem::unrecognised);
+}
+
+TEST(LegacyText, CranfieldCpiMdiUdf) {
+    const std::string cranfield = "Cranfield title   \n3\n10\n0.02\n";
+    Measurement m = Read(cranfield + "5\nx\n7\n9", 8);
+    EXPECT_EQ(m.meta.sample, "Cranfield title");
+    EXPECT_EQ(m.scans[0].two_theta, (std::vector<double>{10.0, 10.0 + 0.02}));
+    EXPECT_EQ(m.warnings, std::vector<std::string>{"range 1: header claims 3 points, file holds 2"});
+    EXPECT_EQ(ReadErrorOf(cranfield, "c", 8).problem(), Problem::no_data);
+    EXPECT_EQ(Read(cranfield + "5\n6\n").meta.format_code, 8);
+
+    const std::string cpi = "Title line\n10.0\n10.1\n0.02\nCu\n1.5406\n03/25/2004 14:22:05\nunused\nMy sample\nscandata\n";
+    m = Read(cpi + "100\n0\n-4\n", 0);
+    EXPECT_EQ(m.meta.format_code, 6);
+    EXPECT_EQ(m.scans[0].two_theta, (std::vector<double>{10.0, 10.0 + 0.02, 10.0 + 0.02 + 0.02}));
+    EXPECT_EQ(m.meta.date.value->hour, 14);
+    EXPECT_EQ(m.meta.anode, "Cu");
+    const ReadError e = ReadErrorOf(cpi + "5\nabc\n", "p.cpi", 6);
+    EXPECT_EQ(e.problem(), Problem::malformed);
+    EXPECT_EQ(e.line(), 12u);
+    EXPECT_EQ(ReadCpi(Source{AsBytes(cpi), "p.cpi", std::nullopt}).scans[0].size(), 0u);
+
+    MdiFile f;
+    for (int i = 0; i < 20; ++i) f.counts.push_back(100 + i);
+    f.title = "2004-03-25 junk XRD1Quartz (fine)  ";
+    m = Read(WriteMdi(f));
+    EXPECT_EQ(m.meta.format_code, 7);
+    EXPECT_EQ(m.meta.comments, "XRD1");
+    EXPECT_EQ(m.meta.sample, "Quartz (fine)  ");
+    EXPECT_EQ(m.meta.date.text, "2004-03-");
+    EXPECT_EQ(m.scans[0].size(), 20u);
+    EXPECT_TRUE(m.warnings.empty());
+    f.pointCount = 21;
+    EXPECT_EQ(Read(WriteMdi(f)).warnings, std::vector<std::string>{"range 1: header claims 21 points, file holds 20"});
+
+    const std::string udf = "SampleIdent,Quartz std ,/\r\nTitle1,First,/\r\nTitle2,Second,/\r\nAnode,Cu,/\r\n"
+                            "MonochromatorUsed,NO  ,/\r\nGeneratorVoltage,  40,/\r\nDataAngleRange,   10.0000,  "
+                            "10.1400,/\r\nScanStepSize,   0.020,/\r\nRawScan\r\n";
+    m = Read(udf + "1, 2, 3, 4, 5, 6, 7, 8\r\n9,/\r\n\x1a");
+    EXPECT_EQ(m.meta.format_code, 5);
+    EXPECT_EQ(m.meta.sample, "Quartz std");
+    EXPECT_EQ(m.meta.comments, "First\nSecond");
+    EXPECT_EQ(m.meta.ka2_present, true);
+    EXPECT_EQ(*find_property(m.meta.properties, "GeneratorVoltage"), "40");
+    EXPECT_EQ(m.scans[0].size(), 9u);
+    EXPECT_EQ(m.scans[0].declared_points, 8);
+    EXPECT_EQ(ReadErrorOf(udf, "u", 5).problem(), Problem::no_data);
+    EXPECT_EQ(ReadErrorOf("DataAngleRange,10.0,80.0\nRawScan\n1, 2\n", "u", 5).problem(), Problem::malformed);
+}
+
+// Every prefix of a small file of each format reads or fails with a reason; none crashes.
+TEST(LegacyBadInput, TruncatedPrefixes) {
+    DiffracPlusFile plus;
+    plus.ranges = {PlusRange(10, 1, {1, 2, 3}), PlusRange(20, 1, {4})};
+    plus.ranges[0].supplementary = std::string(40, 'S');
+    DiffracAtFile at;
+    at.ranges = {DiffracAtRange{}, DiffracAtRange{}};
+    at.ranges[0].counts = at.ranges[1].counts = {1, 2, 3};
+    StoeFile stoe;
+    stoe.magic = "RAW_1.02";
+    stoe.ranges = {Stoe(1, {1, 2, 3}), Stoe(2, {4, 5})};
+    MdiFile mdi;
+    mdi.counts = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    const std::vector<std::pair<std::string, int>> files = {
+        {WriteDiffracPlus(plus), 3}, {WriteDiffracAt(at), 4}, {WriteStoe(stoe), 2}, {WriteMdi(mdi), 7},
+        {"1 2\n3 4 0.5\n5 6\n", 1},  {"t\n3\n10\n0.02\n5\n6\n7\n", 8},
+        {"DataAngleRange,1,2,/\nScanStepSize,0.5,/\nRawScan\n1,2,3,4,5,6,7,8\n", 5},
+    };
+    for (const auto& [bytes, code] : files) {
+        SCOPED_TRACE(code);
+        EXPECT_GT(formats_test::ReadPrefixes(bytes, code), 0u);
+        EXPECT_EQ(detect(AsBytes(bytes))->code, code);
+    }
+}

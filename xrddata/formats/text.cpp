@@ -1,0 +1,61 @@
+#include "xrddata/formats/text.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include "xrddata/formats/error.h"
+#include "xrddata/formats/pieces.h"
+#include "xrddata/platform/scan.h"
+
+namespace xrddata::formats {
+
+namespace {
+
+double CountingError(double y) { return y > 0 ? std::sqrt(y) : DBL_MIN; }
+
+}  // namespace
+
+bool IsText(Bytes bytes) {
+    PieceReader r(bytes);
+    Piece piece;
+    if (!r.next(piece)) return false;
+    double v[2];
+    return ScanDoubles(piece, v, 2) == 2;
+}
+
+Measurement ReadText(const Source& source) {
+    if (!IsText(source.bytes))
+        throw ReadError(Problem::unrecognised, "line 1 does not start with two numbers").at_line(1);
+    Measurement m;
+    m.meta.sample = TrimRightBlanks(BaseName(source.name));
+    m.meta.date = FileTimeDate(source.modified);
+
+    Scan scan;
+    std::vector<double> errors;
+    bool ownErrors = false;
+    PieceReader r(source.bytes);
+    Piece piece;
+    while (r.next(piece)) {
+        if (!IsDataLine(piece)) continue;
+        double v[3];
+        const int n = ScanDoubles(piece, v, 3);
+        if (n == 2) {
+            v[2] = CountingError(v[1]);
+        } else if (n == 3) {
+            ownErrors = true;
+        } else {
+            // Blank lines that end the file are no data lines.
+            if (n < 0 && OnlyBlanksFrom(source.bytes, r.offset())) break;
+            throw ReadError(Problem::malformed, "the line does not hold x, y and optionally the error of y")
+                .at_line(r.lines_ended());
+        }
+        scan.two_theta.push_back(v[0]);
+        scan.counts.push_back(v[1]);
+        errors.push_back(v[2]);
+    }
+    if (ownErrors) scan.sigma = std::move(errors);
+    m.scans.push_back(std::move(scan));
+    return m;
+}
+
+}  // namespace xrddata::formats

@@ -1,0 +1,33 @@
+// The built-in readers over a file loaded once: each calls the format core, fills the target from range 1 and shows
+// the messages its format has always shown, at the same moments (the file error of a file that cannot be loaded,
+// the refusal of a file that is not of the format, the format's own failures). Each returns nonzero when the target
+// was filled; a null target reads nothing. The CFileImporter members of the same names load the file and call
+// these; the driver calls them with the file it loaded for detection. Internal to the import.
+#pragma once
+
+#include "xrddata/import/importfile.h"
+
+class CXRDData;
+
+namespace builtin {
+
+int ReadText(CXRDData* target, const ImportFile& file);
+int ReadStoe(CXRDData* target, const ImportFile& file);
+int ReadDiffracPlus(CXRDData* target, const ImportFile& file);
+int ReadDiffracAt(CXRDData* target, const ImportFile& file);
+int ReadUdf(CXRDData* target, const ImportFile& file);
+int ReadCpi(CXRDData* target, const ImportFile& file);
+int ReadMdi(CXRDData* target, const ImportFile& file);
+int ReadCranfield(CXRDData* target, const ImportFile& file);
+
+// Whether the Bruker file header counts more than one range (the ranges the file holds may be fewer).
+bool MoreRangesDeclared(const xrddata::formats::Measurement& m);
+
+// The reader of a built-in code (1..8); null for any other.
+using Reader = int (*)(CXRDData*, const ImportFile&);
+Reader ReaderFor(int code);
+
+// A detection test over the loaded file: a file that could not be loaded shows its file error and is no.
+int Test(const ImportFile& file, bool (*test)(xrddata::formats::Bytes));
+
+}  // namespace builtin

@@ -2,9 +2,9 @@
 // with the K-alpha2-stripped pattern and the fitted background of each.
 #include <mutex>
 
+#include "input.h"
+#include "safeout.h"
 #include "tool.h"
-#include "xrddata/io/load.h"
-#include "xrddata/io/pointfile.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/plot/patternplot.h"
 
@@ -29,20 +29,25 @@ Runner AddPlot(CLI::App& app) {
     return [o]() {
         std::vector<std::vector<PlotSeries>> perFile(o->files.size());
         const size_t failed = RunForEach(o->files, o->jobs, [&](size_t i) {
-            CXRDData pattern(0);
-            LoadedFormat loaded;
-            if (!LoadPattern(pattern, o->files[i], loaded)) return false;
-            const std::string name = Stem(o->files[i]);
+            const Input in = ReadInput(o->files[i]);
+            ReportWarnings(in);
+            const size_t count = in.measurement.scans.size();
             std::vector<PlotSeries> series;
-            series.push_back(SeriesFrom(name, pattern));
-            if (o->stripped) {
-                pattern.StripKa2();
-                series.push_back(SeriesFrom(name + " K-alpha2 stripped", pattern));
-            }
-            if (o->background) {
-                // Fitted under the stripped pattern when that is drawn too, as a user would process it.
-                pattern.CalculateBackground(nullptr, nullptr, 0, 0, 0);
-                series.push_back(SeriesFrom(name + " background", pattern.m_Background, true));
+            for (size_t k = 0; k < count; ++k) {
+                CXRDData pattern = ScanPattern(in, k, o->background);
+                const std::string name =
+                    (o->files[i] == "-" ? std::string("stdin") : Stem(o->files[i])) +
+                    (count > 1 ? " r" + std::to_string(k + 1) : std::string());
+                series.push_back(SeriesFrom(name, pattern));
+                if (o->background) {
+                    // Fitted before stripping, as process does.
+                    pattern.CalculateBackground(nullptr, nullptr, 0, 0, 0);
+                }
+                if (o->stripped) {
+                    pattern.StripKa2();
+                    series.push_back(SeriesFrom(name + " K-alpha2 stripped", pattern));
+                }
+                if (o->background) series.push_back(SeriesFrom(name + " background", pattern.m_Background, true));
             }
             perFile[i] = std::move(series);
             return true;
@@ -56,9 +61,9 @@ Runner AddPlot(CLI::App& app) {
         options.title = o->title;
         ToolUi::SetCurrentFile(o->out);
         try {
-            WriteWholeFile(o->out, RenderPlotSvg(all, options));
+            WriteOutput(o->out, RenderPlotSvg(all, options));
         } catch (const std::exception& e) {
-            ToolUi::Report(std::string("error: ") + e.what());
+            ToolUi::Report("error", e.what());
             return kFailed;
         }
         ToolUi::SetCurrentFile(std::string());

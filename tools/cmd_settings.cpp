@@ -66,7 +66,7 @@ Runner AddSettings(CLI::App& app) {
             SaveUserDefaults(d);
             const ProcessingDefaults now = LoadUserDefaults();
             if (GetSetting(now, o->name) != GetSetting(d, o->name)) {
-                ToolUi::Report("error: the settings store could not be written (" + StoreLocation() + ")");
+                ToolUi::Report("error", "the settings store could not be written (" + StoreLocation() + ")");
                 return kFailed;
             }
             Show(now, false);

@@ -13,8 +13,9 @@ Sandbox::Sandbox() = default;
 
 std::string ExampleFile() { return std::string(XRDDATA_EXAMPLES_DIR) + "/corundum.raw"; }
 
-Result Sandbox::Program(const std::string& path, const std::vector<std::string>& args) const {
-    const std::string outPath = dir_.file(".stdout"), errPath = dir_.file(".stderr");
+Result Sandbox::Program(const std::string& path, const std::vector<std::string>& args, const std::string& input,
+                        const std::string& output) const {
+    const std::string outPath = output.empty() ? dir_.file(".stdout") : output, errPath = dir_.file(".stderr");
     const std::string user = "XRDDATA_USER_REGISTRY=" + userStore();
     const std::string system = "XRDDATA_SYSTEM_REGISTRY=" + dir_.file("system.reg");
     const pid_t pid = fork();
@@ -22,7 +23,7 @@ Result Sandbox::Program(const std::string& path, const std::vector<std::string>&
     if (pid == 0) {
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int in = open("/dev/null", O_RDONLY);
+        const int in = open(input.c_str(), O_RDONLY);
         if (out < 0 || err < 0 || in < 0) _exit(127);
         dup2(in, 0);
         dup2(out, 1);
@@ -44,12 +45,17 @@ Result Sandbox::Program(const std::string& path, const std::vector<std::string>&
     waitpid(pid, &status, 0);
     Result r;
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = testing_support::ReadFile(outPath);
+    if (output.empty()) r.out = testing_support::ReadFile(outPath);
     r.err = testing_support::ReadFile(errPath);
     return r;
 }
 
 Result Sandbox::Tool(const std::vector<std::string>& args) const { return Program(XRDDATA_TOOL_PATH, args); }
+
+Result Sandbox::ToolWith(const std::vector<std::string>& args, const std::string& input,
+                         const std::string& output) const {
+    return Program(XRDDATA_TOOL_PATH, args, input, output);
+}
 
 const Json& Json::operator[](const std::string& key) const {
     auto it = fields.find(key);

@@ -8,9 +8,25 @@
 #include "tool.h"
 #include "write.h"
 #include "xrddata/io/processing.h"
+#include "xrddata/pattern/bounds.h"
 #include "xrddata/pattern/xrddata.h"
 
 namespace tool {
+namespace {
+
+// An option's check by the settings' table of bounds.
+CLI::Validator BoundOf(const char* setting) {
+    const SettingBound* bound = FindSettingBound(setting);
+    return CLI::Validator(
+        [bound](std::string& text) -> std::string {
+            double v = 0.0;
+            if (!CLI::detail::lexical_cast(text, v)) return "not a number: " + text;
+            return SettingBoundProblem(*bound, v);
+        },
+        "NUMBER");
+}
+
+}  // namespace
 
 Runner AddProcess(CLI::App& app) {
     struct Options {
@@ -31,9 +47,9 @@ Runner AddProcess(CLI::App& app) {
     cmd->add_flag("--background", o->background, "Fit a background and write it beside the output");
     cmd->add_flag("--subtract", o->subtract, "Write the background-subtracted points");
     o->lengthOpt = cmd->add_option("--length", o->length, "Background scale length in degrees")
-                       ->check(CLI::PositiveNumber);
-    o->stiffnessOpt = cmd->add_option("--stiffness", o->stiffness, "Background stiffness")
-                          ->check(CLI::PositiveNumber);
+                       ->check(BoundOf("BackgroundLength"));
+    o->stiffnessOpt = cmd->add_option("--stiffness", o->stiffness, "Background stiffness (0: no smoothing penalty)")
+                          ->check(BoundOf("BackgroundScale"));
     cmd->add_option("-o,--output", o->out, "Output file (one input); the format follows its extension");
     cmd->add_option("-d,--dir", o->dir, "Output folder: one file per input, named after it");
     cmd->add_option("-f,--format", o->format, "text, xye, csv or xrdd (default: from -o, else xye)");

@@ -1,5 +1,5 @@
 // Helpers of the tool tests: running the built xrddata binary in a sandbox (its own settings store, C locale),
-// a small JSON reader for the --json output, and an XML well-formedness check for the SVG plots.
+// the --json output parsed by the JSON library, and an XML well-formedness check for the SVG plots.
 #pragma once
 
 #include <map>

@@ -5,17 +5,21 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "xrddata/pattern/bounds.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/strutil.h"
 
 namespace {
 
-double PositiveNumber(const CString& text, const char* what) {
+// A number within the bounds of the setting it sets.
+double BoundedNumber(const CString& text, const char* what, const char* setting) {
     char* end = nullptr;
     errno = 0;
     const double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(v) || v <= 0.0 || errno == ERANGE)
-        throw std::invalid_argument(CString(what) + " needs a positive number, not \"" + text + "\"");
+    if (text.empty() || *end != '\0' || !std::isfinite(v) || errno == ERANGE)
+        throw std::invalid_argument(CString(what) + " needs a number, not \"" + text + "\"");
+    const std::string problem = SettingBoundProblem(*FindSettingBound(setting), v);
+    if (!problem.empty()) throw std::invalid_argument(CString(what) + ": " + problem);
     return v;
 }
 
@@ -27,10 +31,10 @@ void ParseErrorModel(const CString& text, ProcessOptions& options) {
         options.countType = 0;
     } else if (model.rfind("scaled=", 0) == 0) {
         options.countType = 1;
-        options.scaleFactor = PositiveNumber(model.substr(7), "scaled=F");
+        options.scaleFactor = BoundedNumber(model.substr(7), "scaled=F", "ScaleFactor");
     } else if (model.rfind("time=", 0) == 0) {
         options.countType = 2;
-        options.esds = PositiveNumber(model.substr(5), "time=P");
+        options.esds = BoundedNumber(model.substr(5), "time=P", "Esds");
     } else {
         throw std::invalid_argument("error model must be raw, scaled=F or time=P, not \"" + text + "\"");
     }

@@ -124,6 +124,12 @@ TEST(ToolOutputs, ProcessingBoundsNoticesAndOrder) {
     EXPECT_NE(r.err.find("BackgroundLength must be more than 0"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(box.file("a.xye")));
 
+    // A background fit that gives no background fails the file; nothing unsubtracted is written as if it were.
+    r = box.Tool({"process", "corundum.raw", "--background", "--subtract", "--length", "0.01", "-o", box.file("l.xye")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("the background fit gave no background"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(box.file("l.xye")));
+
     // A free wavelength has no K-alpha2 line: stripping does nothing and says so.
     WriteFile(box.file("free.xye"), "# xrddata point file\n# wavelength: 0.5\n10 5 1\n10.1 6 2\n10.2 5 1\n");
     r = box.Tool({"process", box.file("free.xye"), "--strip-ka2", "--no-header", "-o", box.file("f.xye")});

@@ -6,7 +6,7 @@
 #include "safeout.h"
 #include "tool.h"
 #include "xrddata/pattern/xrddata.h"
-#include "xrddata/plot/patternplot.h"
+#include "plot/patternplot.h"
 
 namespace tool {
 

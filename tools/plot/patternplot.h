@@ -23,7 +23,7 @@ struct PlotOptions {
 };
 
 // The points of a point set as a series.
-XRDDATA_API PlotSeries SeriesFrom(const CString& label, CGraphData& points, bool dashed = false);
+PlotSeries SeriesFrom(const CString& label, CGraphData& points, bool dashed = false);
 
 // The whole document. Series without points appear in the legend only; with no points at all the axes span 0..1.
-XRDDATA_API std::string RenderPlotSvg(const std::vector<PlotSeries>& series, const PlotOptions& options);
+std::string RenderPlotSvg(const std::vector<PlotSeries>& series, const PlotOptions& options);

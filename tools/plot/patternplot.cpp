@@ -1,12 +1,12 @@
-#include "xrddata/plot/patternplot.h"
+#include "plot/patternplot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "xrddata/arrays/graphdata.h"
-#include "xrddata/plot/axis.h"
-#include "xrddata/plot/svg.h"
+#include "plot/axis.h"
+#include "plot/svg.h"
 #include "xrddata/platform/strutil.h"
 
 PlotSeries SeriesFrom(const CString& label, CGraphData& points, bool dashed) {

@@ -6,6 +6,7 @@
 
 #include "xrddata/arrays/graphdata.h"
 #include "plot/axis.h"
+#include "plot/figure.h"
 #include "plot/svg.h"
 #include "xrddata/platform/strutil.h"
 
@@ -27,8 +28,6 @@ namespace {
 
 const char* const kColours[] = {"#1f4e9c", "#c0392b", "#2e8b57", "#8e44ad", "#d68910", "#17a2b8", "#555555"};
 
-constexpr double kLeft = 84.0, kRight = 24.0, kTop = 44.0, kBottom = 64.0;
-
 std::string TickLabel(double v, bool log) {
     if (log) {
         const int k = static_cast<int>(std::lround(std::log10(v)));
@@ -39,12 +38,12 @@ std::string TickLabel(double v, bool log) {
 
 // Polyline points in pixel space. Long series keep, per pixel column, the first, lowest, highest and last
 // point, so that peaks survive thinning and the file stays small.
-std::string PolylinePoints(const PlotSeries& s, const AxisScale& ax, const AxisScale& ay, double x0, double y0,
-                           double w, double h) {
-    std::string out;
+std::vector<double> PolylinePoints(const PlotSeries& s, const AxisScale& ax, const AxisScale& ay, double x0,
+                                   double y0, double w, double h) {
+    std::vector<double> out;
     auto put = [&](double px, double py) {
-        if (!out.empty()) out += ' ';
-        out += SvgWriter::Num(px) + "," + SvgWriter::Num(py);
+        out.push_back(px);
+        out.push_back(py);
     };
     const size_t n = std::min(s.x.size(), s.y.size());
     auto px = [&](size_t i) { return x0 + std::clamp(AxisFraction(ax, s.x[i]), -0.01, 1.01) * w; };
@@ -70,9 +69,47 @@ std::string PolylinePoints(const PlotSeries& s, const AxisScale& ax, const AxisS
     return out;
 }
 
+Shape RectShape(double x, double y, double w, double h, std::string fill, std::string stroke) {
+    Shape s;
+    s.kind = Shape::Rect;
+    s.at = {x, y, w, h};
+    s.fill = std::move(fill);
+    s.stroke = std::move(stroke);
+    return s;
+}
+
+Shape LineShape(double x1, double y1, double x2, double y2, std::string stroke, double width = 1.0,
+                bool dashed = false) {
+    Shape s;
+    s.kind = Shape::Line;
+    s.at = {x1, y1, x2, y2};
+    s.stroke = std::move(stroke);
+    s.strokeWidth = width;
+    s.dashed = dashed;
+    return s;
+}
+
+Shape TextShape(double x, double y, std::string text, double size, Shape::Anchor anchor, bool vertical = false) {
+    Shape s;
+    s.kind = Shape::Text;
+    s.at = {x, y};
+    s.text = std::move(text);
+    s.fontSize = size;
+    s.anchor = anchor;
+    s.vertical = vertical;
+    return s;
+}
+
+Shape Marker(Shape::Kind kind, std::string id = {}) {
+    Shape s;
+    s.kind = kind;
+    s.text = std::move(id);
+    return s;
+}
+
 }  // namespace
 
-std::string RenderPlotSvg(const std::vector<PlotSeries>& series, const PlotOptions& o) {
+Figure BuildPlotFigure(const std::vector<PlotSeries>& series, const PlotOptions& o) {
     double xmin = std::numeric_limits<double>::infinity(), xmax = -xmin;
     double ymin = xmin, ymax = -xmin, yminPositive = xmin;
     for (const PlotSeries& s : series) {
@@ -91,76 +128,78 @@ std::string RenderPlotSvg(const std::vector<PlotSeries>& series, const PlotOptio
     const AxisScale ay = o.logY ? LogAxis(std::isfinite(yminPositive) ? yminPositive : 1.0, ymax)
                                 : LinearAxis(std::min(0.0, ymin), ymax * 1.05, 8, true);
 
-    const double x0 = kLeft, y0 = kTop;
-    const double w = std::max(10.0, o.width - kLeft - kRight), h = std::max(10.0, o.height - kTop - kBottom);
-    SvgWriter svg(o.width, o.height);
-    svg.Empty("rect", {{"x", "0"}, {"y", "0"}, {"width", SvgWriter::Num(o.width)},
-                       {"height", SvgWriter::Num(o.height)}, {"fill", "white"}});
-    if (!o.title.empty())
-        svg.Text("text", {{"x", SvgWriter::Num(x0 + w / 2)}, {"y", "26"}, {"text-anchor", "middle"},
-                          {"font-family", "sans-serif"}, {"font-size", "16"}},
-                 o.title);
+    // Fonts, margins and lines grow with the figure so that a large picture stays readable.
+    const double k = std::max(0.5, std::min(o.width / 960.0, o.height / 600.0));
+    const double font = 12.0 * k;
+    const double x0 = 84.0 * k, y0 = 44.0 * k;
+    const double w = std::max(10.0, o.width - x0 - 24.0 * k), h = std::max(10.0, o.height - y0 - 64.0 * k);
+    Figure f;
+    f.width = o.width;
+    f.height = o.height;
+    auto add = [&f](Shape s) { f.shapes.push_back(std::move(s)); };
+    add(RectShape(0, 0, o.width, o.height, "#ffffff", ""));
+    if (!o.title.empty()) add(TextShape(x0 + w / 2, 26.0 * k, o.title, 16.0 * k, Shape::Middle));
 
     // Axes: frame, ticks, tick labels, axis titles.
-    svg.Open("g", {{"id", "axes"}, {"font-family", "sans-serif"}, {"font-size", "12"}, {"stroke-width", "1"}});
-    svg.Empty("rect", {{"x", SvgWriter::Num(x0)}, {"y", SvgWriter::Num(y0)}, {"width", SvgWriter::Num(w)},
-                       {"height", SvgWriter::Num(h)}, {"fill", "none"}, {"stroke", "black"}});
+    add(Marker(Shape::GroupBegin, "axes"));
+    add(RectShape(x0, y0, w, h, "", "#000000"));
     for (double t : ax.ticks) {
         const double px = x0 + AxisFraction(ax, t) * w;
-        svg.Empty("line", {{"x1", SvgWriter::Num(px)}, {"y1", SvgWriter::Num(y0 + h)}, {"x2", SvgWriter::Num(px)},
-                           {"y2", SvgWriter::Num(y0 + h + 6)}, {"stroke", "black"}});
-        svg.Text("text", {{"x", SvgWriter::Num(px)}, {"y", SvgWriter::Num(y0 + h + 20)}, {"text-anchor", "middle"}},
-                 TickLabel(t, false));
+        add(LineShape(px, y0 + h, px, y0 + h + 6 * k, "#000000", k));
+        add(TextShape(px, y0 + h + 20 * k, TickLabel(t, false), font, Shape::Middle));
     }
     for (double t : ay.ticks) {
         const double py = y0 + h - AxisFraction(ay, t) * h;
-        svg.Empty("line", {{"x1", SvgWriter::Num(x0 - 6)}, {"y1", SvgWriter::Num(py)}, {"x2", SvgWriter::Num(x0)},
-                           {"y2", SvgWriter::Num(py)}, {"stroke", "black"}});
-        svg.Text("text", {{"x", SvgWriter::Num(x0 - 9)}, {"y", SvgWriter::Num(py + 4)}, {"text-anchor", "end"}},
-                 TickLabel(t, ay.log));
+        add(LineShape(x0 - 6 * k, py, x0, py, "#000000", k));
+        add(TextShape(x0 - 9 * k, py + 4 * k, TickLabel(t, ay.log), font, Shape::End));
     }
-    svg.Text("text", {{"x", SvgWriter::Num(x0 + w / 2)}, {"y", SvgWriter::Num(o.height - 16)},
-                      {"text-anchor", "middle"}},
-             "Two-theta (degrees)");
-    const std::string cy = SvgWriter::Num(y0 + h / 2);
-    svg.Text("text", {{"x", "20"}, {"y", cy}, {"text-anchor", "middle"}, {"transform", "rotate(-90 20 " + cy + ")"}},
-             o.logY ? "Counts (log scale)" : "Counts");
-    svg.Close();
+    add(TextShape(x0 + w / 2, o.height - 16 * k, o.xLabel.empty() ? "Two-theta (degrees)" : o.xLabel, font,
+                  Shape::Middle));
+    const std::string yLabel = !o.yLabel.empty() ? o.yLabel : "Counts";
+    add(TextShape(20 * k, y0 + h / 2, o.logY ? yLabel + " (log scale)" : yLabel, font, Shape::Middle, true));
+    add(Marker(Shape::GroupEnd));
 
     // The series, clipped to the frame.
-    svg.Open("defs");
-    svg.Open("clipPath", {{"id", "frame"}});
-    svg.Empty("rect", {{"x", SvgWriter::Num(x0)}, {"y", SvgWriter::Num(y0)}, {"width", SvgWriter::Num(w)},
-                       {"height", SvgWriter::Num(h)}});
-    svg.Close();
-    svg.Close();
-    svg.Open("g", {{"id", "series"}, {"clip-path", "url(#frame)"}, {"fill", "none"}, {"stroke-width", "1.2"}});
+    Shape clip = Marker(Shape::ClipBegin);
+    clip.at = {x0, y0, w, h};
+    add(clip);
+    add(Marker(Shape::GroupBegin, "series"));
     for (size_t i = 0; i < series.size(); ++i) {
         const PlotSeries& s = series[i];
         if (s.x.empty()) continue;
-        svg.Empty("polyline", {{"points", PolylinePoints(s, ax, ay, x0, y0, w, h)},
-                               {"stroke", kColours[i % std::size(kColours)]},
-                               {"stroke-dasharray", s.dashed ? "6 3" : "none"}});
+        Shape line;
+        line.kind = Shape::Polyline;
+        line.at = PolylinePoints(s, ax, ay, x0, y0, w, h);
+        line.stroke = kColours[i % std::size(kColours)];
+        line.strokeWidth = 1.2 * k;
+        line.dashed = s.dashed;
+        add(std::move(line));
     }
-    svg.Close();
+    add(Marker(Shape::GroupEnd));
+    add(Marker(Shape::ClipEnd));
 
     // Legend in the top right corner of the frame.
     if (!series.empty()) {
-        const double lw = 230.0, lh = 20.0 * static_cast<double>(series.size()) + 10.0;
-        const double lx = x0 + w - lw - 10.0, ly = y0 + 10.0;
-        svg.Open("g", {{"id", "legend"}, {"font-family", "sans-serif"}, {"font-size", "12"}});
-        svg.Empty("rect", {{"x", SvgWriter::Num(lx)}, {"y", SvgWriter::Num(ly)}, {"width", SvgWriter::Num(lw)},
-                           {"height", SvgWriter::Num(lh)}, {"fill", "white"}, {"fill-opacity", "0.85"},
-                           {"stroke", "#999999"}});
+        size_t longest = 0;
+        for (const PlotSeries& s : series) longest = std::max(longest, s.label.size());
+        const double lw = std::max(230.0 * k, (60.0 + 7.0 * static_cast<double>(longest)) * k);
+        const double lh = (20.0 * static_cast<double>(series.size()) + 10.0) * k;
+        const double lx = x0 + w - lw - 10.0 * k, ly = y0 + 10.0 * k;
+        add(Marker(Shape::GroupBegin, "legend"));
+        Shape box = RectShape(lx, ly, lw, lh, "#ffffff", "#999999");
+        box.fillOpacity = 0.85;
+        add(box);
         for (size_t i = 0; i < series.size(); ++i) {
-            const double ry = ly + 15.0 + 20.0 * static_cast<double>(i);
-            svg.Empty("line", {{"x1", SvgWriter::Num(lx + 10)}, {"y1", SvgWriter::Num(ry)},
-                               {"x2", SvgWriter::Num(lx + 40)}, {"y2", SvgWriter::Num(ry)},
-                               {"stroke", kColours[i % std::size(kColours)]}, {"stroke-width", "2"},
-                               {"stroke-dasharray", series[i].dashed ? "6 3" : "none"}});
-            svg.Text("text", {{"x", SvgWriter::Num(lx + 48)}, {"y", SvgWriter::Num(ry + 4)}}, series[i].label);
+            const double ry = ly + (15.0 + 20.0 * static_cast<double>(i)) * k;
+            add(LineShape(lx + 10 * k, ry, lx + 40 * k, ry, kColours[i % std::size(kColours)], 2 * k,
+                          series[i].dashed));
+            add(TextShape(lx + 48 * k, ry + 4 * k, series[i].label, font, Shape::Start));
         }
-        svg.Close();
+        add(Marker(Shape::GroupEnd));
     }
-    return svg.Finish();
+    return f;
+}
+
+std::string RenderPlotSvg(const std::vector<PlotSeries>& series, const PlotOptions& options) {
+    return RenderSvg(BuildPlotFigure(series, options));
 }

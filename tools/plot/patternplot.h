@@ -1,10 +1,11 @@
-// A plot of powder patterns as an SVG document: axes with ticks and labels in degrees two-theta and counts, one
+// A plot of powder patterns (SVG through the figure model): axes with ticks and labels in degrees two-theta and counts, one
 // line per series (pattern, fitted background, stripped pattern, ...), a legend naming each series.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "plot/figure.h"
 #include "xrddata/platform/types.h"
 
 class CGraphData;
@@ -16,14 +17,18 @@ struct PlotSeries {
 };
 
 struct PlotOptions {
-    double width = 960.0;
-    double height = 600.0;
+    double width = 1600.0;
+    double height = 1000.0;
     bool logY = false;  // counts on a logarithmic axis (values at or below zero sit on the axis floor)
     CString title;
+    CString xLabel;     // empty: "Two-theta (degrees)"
+    CString yLabel;     // empty: "Counts"
 };
 
 // The points of a point set as a series.
 PlotSeries SeriesFrom(const CString& label, CGraphData& points, bool dashed = false);
 
-// The whole document. Series without points appear in the legend only; with no points at all the axes span 0..1.
+// The figure: axes, series and legend as shapes, for any renderer.
+Figure BuildPlotFigure(const std::vector<PlotSeries>& series, const PlotOptions& options);
+// The whole SVG document. Series without points appear in the legend only; with no points at all the axes span 0..1.
 std::string RenderPlotSvg(const std::vector<PlotSeries>& series, const PlotOptions& options);

@@ -119,7 +119,19 @@ Input ReadByImport(const std::string& shown, const std::string& file, const fmt:
                 format.code = importer.DetectFormat(file);
             }
             format.name = BuiltInFormatName(format.code);
-            ok = format.code > 0 ? pattern->DoReadFile(file.c_str(), format.code) : 0;
+            ok = 0;
+            if (format.code > 0) {
+                // The reader itself rather than DoReadFile: DoReadFile gives every pattern the error model's errors,
+                // and a three-column text file would lose its own.
+                CFileImporter importer(pattern.get());
+                ok = importer.ReadDataFile(file, format.code, 0);
+            }
+            if (ok) {
+                pattern->m_strFileName = file;
+                pattern->m_bPeakData = 0;
+                const bool ownErrors = format.code == CFileImporter::FormatText && pattern->IsCustomErrors();
+                if (!ownErrors) pattern->GenerateErrors();
+            }
         }
         notes = capture.Messages();
     }
@@ -131,6 +143,18 @@ Input ReadByImport(const std::string& shown, const std::string& file, const fmt:
     Input in = FromPattern(shown, std::move(pattern), format);
     in.measurement.warnings = std::move(notes);
     return in;
+}
+
+// As the import does after a read: the background fit uses the feature width.
+void DetectWidths(CXRDData& p) {
+    const double width = p.DetectFeatureWidth(5.0, 0);
+    p.m_dDetectedWidth = width;
+    if (p.m_bAutoWidth) p.m_dFixedWidth = width;
+    if (p.m_nWidthType == 0) {
+        p.m_dU = 0.0;
+        p.m_dV = 0.0;
+        p.m_dW = p.m_dFixedWidth * p.m_dFixedWidth;
+    }
 }
 
 }  // namespace
@@ -202,6 +226,7 @@ CXRDData ScanPattern(const Input& input, size_t index, bool widths) {
         // The copy constructor starts from a new pattern's zero error, peak flag and automatic width.
         p.m_dZeroError = input.pattern->m_dZeroError;
         p.m_bAutoWidth = input.pattern->m_bAutoWidth;
+        if (widths && input.format.name != "Pattern archive") DetectWidths(p);
         return p;
     }
     const fmt::Measurement& m = input.measurement;
@@ -222,17 +247,7 @@ CXRDData ScanPattern(const Input& input, size_t index, bool widths) {
     if (m.meta.ka2_present) r.SetKa2(*m.meta.ka2_present ? 1 : 0);
     // Without errors of its own the pattern takes the error model's (as the import does).
     if (!sigma) p.GenerateErrors();
-    if (widths) {
-        // As the import does after a read: the background fit uses the feature width.
-        const double width = p.DetectFeatureWidth(5.0, 0);
-        p.m_dDetectedWidth = width;
-        if (p.m_bAutoWidth) p.m_dFixedWidth = width;
-        if (p.m_nWidthType == 0) {
-            p.m_dU = 0.0;
-            p.m_dV = 0.0;
-            p.m_dW = p.m_dFixedWidth * p.m_dFixedWidth;
-        }
-    }
+    if (widths) DetectWidths(p);
     return p;
 }
 

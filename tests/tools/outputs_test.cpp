@@ -89,6 +89,16 @@ TEST(ToolOutputs, TheFilesOwnErrorsAreKeptUnlessAModelIsAsked) {
     r = box.Tool({"process", box.file("e.csv"), "--errors", "raw", "--no-header", "-o", box.file("m.xye")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(box.file("m.xye")), "10 100 10\n10.1 400 20\n10.2 900 30\n");
+
+    // Plain three-column text keeps its third column; two columns get the error model's.
+    WriteFile(box.file("three.xye"), "10 100 3\n10.1 400 5\n10.2 900 7\n");
+    r = box.Tool({"convert", box.file("three.xye"), "--no-header", "-o", box.file("t.xye")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(box.file("t.xye")), "10 100 3\n10.1 400 5\n10.2 900 7\n");
+    WriteFile(box.file("two.xy"), "10 100\n10.1 400\n");
+    r = box.Tool({"convert", box.file("two.xy"), "--no-header", "-o", box.file("u.xye")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(box.file("u.xye")), "10 100 10\n10.1 400 20\n");
 }
 
 TEST(ToolOutputs, StandardInputAndOutput) {

@@ -1,6 +1,7 @@
 // Where the tool writes: one named output file, or one file per input in a folder.
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 
 #include "tool.h"
 #include "xrddata/platform/strutil.h"
@@ -104,12 +105,8 @@ std::vector<std::string> OutputPaths(const std::vector<std::string>& inputs, con
     if (out.empty() == dir.empty()) throw UsageError{"give either -o OUT or -d DIR"};
     if (!out.empty()) {
         if (inputs.size() != 1) throw UsageError{"-o takes one input file; use -d DIR for several"};
-        if (out == "-" && format == OutFormat::Xrdd) throw UsageError{"an archive is not written to standard output"};
         return {out};
     }
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec) throw UsageError{"cannot create the folder " + dir + ": " + ec.message()};
     std::vector<std::string> paths;
     std::set<std::string> seen;
     for (const std::string& in : inputs) {
@@ -118,6 +115,10 @@ std::vector<std::string> OutputPaths(const std::vector<std::string>& inputs, con
             throw UsageError{"two inputs would both be written to " + p + "; nothing was written"};
         paths.push_back(p);
     }
+    // Made only once the outputs are known to be apart.
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec) throw std::runtime_error("cannot create the folder " + dir + ": " + ec.message());
     return paths;
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <numeric>
@@ -140,6 +141,9 @@ Input ReadByImport(const std::string& shown, const std::string& file, const fmt:
             if (note != "Cannot determine file format") throw std::runtime_error(Printable(shown) + ": " + note);
         throw fmt::ReadError(coreError.problem(), coreError.reason()).in_file(Printable(shown));
     }
+    // The text readers name the sample after the file: standard input's stand-in is no name to keep.
+    if (shown != file && pattern->m_strSampleName == std::filesystem::path(file).filename().string())
+        pattern->m_strSampleName = "stdin";
     Input in = FromPattern(shown, std::move(pattern), format);
     in.measurement.warnings = std::move(notes);
     return in;

@@ -111,6 +111,12 @@ TEST(ToolOutputs, StandardInputAndOutput) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ParseJson(r.out)[0]["file"].s, "<stdin>");
     EXPECT_EQ(ParseJson(r.out)[0]["points"].n, 3001.0);
+    // A plain text file on standard input: read by content, named after standard input.
+    WriteFile(box.file("plain.xy"), "10 5\n10.1 6\n");
+    r = box.ToolWith({"info", "--json", "-"}, box.file("plain.xy"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ParseJson(r.out)[0]["sample"].s, "stdin");
+    EXPECT_EQ(ParseJson(r.out)[0]["points"].n, 2.0);
     // Standard output names no kind by itself.
     r = box.Tool({"convert", "corundum.raw", "-o", "-"});
     EXPECT_EQ(r.status, 2);

@@ -61,8 +61,9 @@ void WriteReplacing(const std::string& path, const std::string& bytes) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
+    // No fsync: a killed run cannot leave a short file, since the name only ever points at a finished one; a
+    // flush to the disk per output would cost ten times the whole conversion.
     int error = WriteAll(fd, bytes);
-    if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
     if (error) {

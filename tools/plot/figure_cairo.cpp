@@ -1,5 +1,6 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cstdlib>
 #include <memory>
@@ -105,5 +106,10 @@ std::string RenderCairo(const Figure& f, RasterKind kind) {
         cairo_surface_finish(surface);
         if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) throw std::runtime_error("cannot write the PDF");
     }
+    keep.reset();
+    // The tool draws one figure per run: Cairo's font caches and the font configuration are let go, so that
+    // nothing stays allocated at exit (a later figure sets them up again).
+    cairo_debug_reset_static_data();
+    FcFini();
     return out;
 }

@@ -6,7 +6,7 @@
 
 #include "xrddata/arrays/graphdata.h"
 #include "xrddata/io/pointfile.h"
-#include "xrddata/plot/patternplot.h"
+#include "plot/patternplot.h"
 
 namespace {
 

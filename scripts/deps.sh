@@ -3,7 +3,7 @@
 set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-for pkg in g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev qt6-base-dev libxy-dev libzip-dev libpugixml-dev pybind11-dev python3-dev python3-numpy python3-pytest python3-dask python3-distributed python3-matplotlib help2man; do
+for pkg in g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev qt6-base-dev libxy-dev libxy-bin libzip-dev libpugixml-dev nlohmann-json3-dev libcairo2-dev libfontconfig-dev pybind11-dev python3-dev python3-numpy python3-pytest python3-dask python3-distributed python3-matplotlib help2man; do
   have "$pkg" || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -1,11 +1,42 @@
 // xrddata formats: the built-in formats with their codes and the plug-in formats registered on this machine.
 #include <cstdio>
 
+#include "safeout.h"
 #include "tool.h"
+#include "xrddata/formats/table.h"
+#include "xrddata/formats/writer.h"
 #include "xrddata/io/formatlist.h"
 #include "xrddata/platform/strutil.h"
 
 namespace tool {
+namespace {
+
+// The format core's table in detection order, with what the tool can do with each, then the output kinds.
+std::string CoreFormats() {
+    namespace fmt = xrddata::formats;
+    // The core formats that the tool also writes, by the writer's name.
+    const std::pair<const char*, const char*> written[] = {
+        {"GSAS", "fxye"}, {"FullProf", "fullprof"}, {"PowderCIF", "cif"}, {"CSV", "tsv"}};
+    std::string out = "Format core (code, name, read/write, extensions, description):\n";
+    for (const fmt::FormatInfo& f : fmt::format_table()) {
+        std::string rw = "read";
+        for (const auto& [name, writer] : written)
+            if (f.name == name) rw += "/write (-f " + std::string(writer) + ")";
+        out += Format("  %2d  %-10s %-24s %-22s %s\n", f.code, std::string(f.name).c_str(), rw.c_str(),
+                      std::string(f.extensions).c_str(), std::string(f.long_name).c_str());
+    }
+    out += "Output kinds (convert and process -f, or by the extension of -o):\n";
+    out += Format("  %-9s %-8s %s\n", "xye", "xye", "# metadata lines, then two-theta, counts, error");
+    out += Format("  %-9s %-8s %s\n", "csv", "csv", "# metadata lines, a row of column names, then the columns");
+    out += Format("  %-9s %-8s %s\n", "text", "txt", "# metadata lines, then tab-separated columns, CR LF");
+    out += Format("  %-9s %-8s %s\n", "xrdd", "xrdd", "the pattern archive: the whole pattern");
+    for (const fmt::WriterInfo& w : fmt::writer_table())
+        out += Format("  %-9s %-8s %s\n", std::string(w.name).c_str(), std::string(w.extensions).c_str(),
+                      std::string(w.description).c_str());
+    return out;
+}
+
+}  // namespace
 
 Runner AddFormats(CLI::App& app) {
     app.add_subcommand("formats", "List the readable formats and their codes");
@@ -13,6 +44,7 @@ Runner AddFormats(CLI::App& app) {
         std::string out = "Built-in formats (code, name):\n";
         for (const BuiltInFormat& f : BuiltInFormats()) out += Format("  %d  %s\n", f.code, f.name.c_str());
         out += "  -  Pattern archive (.xrdd)\n";
+        out += CoreFormats();
         const std::vector<PluginFormat> plugins = RegisteredPluginFormats();
         if (plugins.empty()) {
             out += "Plug-in formats: none registered\n";
@@ -27,8 +59,7 @@ Runner AddFormats(CLI::App& app) {
                               what.empty() ? "" : (" [" + what + "]").c_str());
             }
         }
-        std::fputs(out.c_str(), stdout);
-        return kOk;
+        return PrintAll(out) ? kOk : kFailed;
     };
 }
 

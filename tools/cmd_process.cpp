@@ -1,20 +1,39 @@
 // xrddata process FILE... [--zero-error D] [--errors M] [--strip-ka2] [--background] [--subtract] [--length L]
-// [--stiffness S] -o OUT | -d DIR: the pattern operations in that order; writes the processed points and, with
-// --background, the fitted background beside them ("x.background.xye").
+// [--stiffness S] [--range N|all] -o OUT | -d DIR: the pattern operations on each scan (the background is fitted
+// before stripping); writes the processed points and, with --background, the fitted background beside them
+// ("x.background.xye").
+#include "convert.h"
+#include "input.h"
+#include "safeout.h"
 #include "tool.h"
 #include "write.h"
-#include "xrddata/io/load.h"
 #include "xrddata/io/processing.h"
+#include "xrddata/pattern/bounds.h"
 #include "xrddata/pattern/xrddata.h"
 
 namespace tool {
+namespace {
+
+// An option's check by the settings' table of bounds.
+CLI::Validator BoundOf(const char* setting) {
+    const SettingBound* bound = FindSettingBound(setting);
+    return CLI::Validator(
+        [bound](std::string& text) -> std::string {
+            double v = 0.0;
+            if (!CLI::detail::lexical_cast(text, v)) return "not a number: " + text;
+            return SettingBoundProblem(*bound, v);
+        },
+        "NUMBER");
+}
+
+}  // namespace
 
 Runner AddProcess(CLI::App& app) {
     struct Options {
         std::vector<std::string> files;
-        std::string out, dir, format, errors;
+        std::string out, dir, format, errors, range;
         double zero = 0.0, length = 0.0, stiffness = 0.0;
-        bool strip = false, background = false, subtract = false;
+        bool strip = false, background = false, subtract = false, noHeader = false;
         unsigned jobs = 1;
         CLI::Option *zeroOpt = nullptr, *lengthOpt = nullptr, *stiffnessOpt = nullptr;
     };
@@ -28,12 +47,14 @@ Runner AddProcess(CLI::App& app) {
     cmd->add_flag("--background", o->background, "Fit a background and write it beside the output");
     cmd->add_flag("--subtract", o->subtract, "Write the background-subtracted points");
     o->lengthOpt = cmd->add_option("--length", o->length, "Background scale length in degrees")
-                       ->check(CLI::PositiveNumber);
-    o->stiffnessOpt = cmd->add_option("--stiffness", o->stiffness, "Background stiffness")
-                          ->check(CLI::PositiveNumber);
+                       ->check(BoundOf("BackgroundLength"));
+    o->stiffnessOpt = cmd->add_option("--stiffness", o->stiffness, "Background stiffness (0: no smoothing penalty)")
+                          ->check(BoundOf("BackgroundScale"));
     cmd->add_option("-o,--output", o->out, "Output file (one input); the format follows its extension");
     cmd->add_option("-d,--dir", o->dir, "Output folder: one file per input, named after it");
     cmd->add_option("-f,--format", o->format, "text, xye, csv or xrdd (default: from -o, else xye)");
+    AddRangeOption(*cmd, o->range);
+    cmd->add_flag("--no-header", o->noHeader, "Leave out the # metadata lines of .xye, .csv and .txt outputs");
     AddJobsOption(*cmd, o->jobs);
     return [o]() {
         ProcessOptions options;
@@ -50,20 +71,41 @@ Runner AddProcess(CLI::App& app) {
         options.subtract = o->subtract;
         if (*o->lengthOpt) options.length = o->length;
         if (*o->stiffnessOpt) options.stiffness = o->stiffness;
-        const OutFormat format = !o->format.empty() ? ParseOutFormat(o->format)
-                                 : !o->out.empty()  ? FormatOfPath(o->out)
-                                                    : OutFormat::Xye;
+        const OutFormat format = ChosenFormat(o->format, o->out);
+        const RangeChoice range = ParseRange(o->range);
         const std::vector<std::string> outputs = OutputPaths(o->files, o->out, o->dir, format);
+        const bool companion = o->background && format != OutFormat::Xrdd;  // an archive keeps its background
+        if (companion && o->out == "-") throw UsageError{"--background with -o - has no place for the background"};
+        std::vector<std::string> all = outputs;
+        if (companion)
+            for (const std::string& out : outputs) all.push_back(CompanionPath(out, "background"));
+        CheckOutputsApart(o->files, all);
         const size_t failed = RunForEach(o->files, o->jobs, [&](size_t i) {
-            CheckNotInput(o->files[i], outputs[i]);
-            CXRDData pattern(0);
-            LoadedFormat loaded;
-            if (!LoadPattern(pattern, o->files[i], loaded)) return false;
-            ProcessResult result = ProcessPattern(pattern, options);
-            WritePattern(pattern, result.points, format, outputs[i]);
-            // An archive keeps the background inside the pattern record.
-            if (o->background && format != OutFormat::Xrdd)
-                WritePattern(pattern, result.background, format, CompanionPath(outputs[i], "background"));
+            const Input in = ReadInput(o->files[i]);
+            ReportWarnings(in);
+            const std::vector<size_t> scans = ChosenScans(range, in.measurement.scans.size());
+            const std::vector<std::string> paths = ScanOutputs(outputs[i], scans);
+            std::vector<std::string> written = paths;
+            if (companion)
+                for (const std::string& p : paths) written.push_back(CompanionPath(p, "background"));
+            CheckOutputsApart({o->files[i]}, written);
+            std::vector<std::pair<std::string, std::string>> files;  // path, bytes
+            for (size_t k = 0; k < scans.size(); ++k) {
+                CXRDData pattern = ScanPattern(in, scans[k], true);
+                ProcessResult result = ProcessPattern(pattern, options);
+                for (const CString& notice : result.notices)
+                    ToolUi::Report("note", scans.size() > 1 ? "range " + std::to_string(scans[k] + 1) + ": " + notice
+                                                             : notice);
+                xrddata::formats::WriteContext context = ContextOf(in, scans[k], !o->noHeader);
+                context.processing.assign(result.applied.begin(), result.applied.end());
+                files.emplace_back(paths[k], OutputBytes(format, pattern, result.points, context));
+                if (companion) {
+                    context.processing.push_back("the fitted background");
+                    files.emplace_back(CompanionPath(paths[k], "background"),
+                                       OutputBytes(format, pattern, result.background, context));
+                }
+            }
+            for (const auto& [path, bytes] : files) WriteOutput(path, bytes);
             return true;
         });
         return failed ? kFailed : kOk;

@@ -5,7 +5,9 @@
 
 #include "tool.h"
 #include "xrddata/io/defaults.h"
-#include "xrddata/io/json.h"
+#include <nlohmann/json.hpp>
+
+#include "safeout.h"
 #include "xrddata/platform/strutil.h"
 
 namespace tool {
@@ -19,22 +21,18 @@ std::string StoreLocation() {
     return "(no location: neither XRDDATA_USER_REGISTRY nor HOME is set)";
 }
 
-void Show(const ProcessingDefaults& d, bool json) {
+bool Show(const ProcessingDefaults& d, bool json) {
     std::string out;
     if (json) {
-        out = "{";
-        bool first = true;
-        for (const CString& name : ProcessingSettingNames()) {
-            out += (first ? "" : ",") + JsonString(name) + ":" + GetSetting(d, name);
-            first = false;
-        }
-        out += "}\n";
+        nlohmann::ordered_json o;
+        for (const CString& name : ProcessingSettingNames()) o[name] = std::stod(GetSetting(d, name));
+        out = o.dump() + "\n";
     } else {
         for (const CString& name : ProcessingSettingNames())
             out += Format("%-17s %s\n", name.c_str(), GetSetting(d, name).c_str());
         out += "# kept in " + StoreLocation() + "\n";
     }
-    std::fputs(out.c_str(), stdout);
+    return PrintAll(out);
 }
 
 }  // namespace
@@ -66,17 +64,15 @@ Runner AddSettings(CLI::App& app) {
             SaveUserDefaults(d);
             const ProcessingDefaults now = LoadUserDefaults();
             if (GetSetting(now, o->name) != GetSetting(d, o->name)) {
-                ToolUi::Report("error: the settings store could not be written (" + StoreLocation() + ")");
+                ToolUi::Report("error", "the settings store could not be written (" + StoreLocation() + ")");
                 return kFailed;
             }
-            Show(now, false);
+            return Show(now, false) ? kOk : kFailed;
         } else if (*reset) {
             SaveUserDefaults(FactoryDefaults());
-            Show(LoadUserDefaults(), false);
-        } else {
-            Show(LoadUserDefaults(), o->json);
+            return Show(LoadUserDefaults(), false) ? kOk : kFailed;
         }
-        return kOk;
+        return Show(LoadUserDefaults(), o->json) ? kOk : kFailed;
     };
 }
 

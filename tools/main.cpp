@@ -12,9 +12,11 @@
 #define XRDDATA_VERSION_STRING "unknown"
 #endif
 
-// The library's version string, set when the library is loaded; the project version should it be empty.
+// "xrddata X.Y.Z" (the project version, set once in CMake), then the library's own version text.
 static std::string VersionText() {
-    return TVXRDDataVersion.empty() ? std::string("xrddata ") + XRDDATA_VERSION_STRING : TVXRDDataVersion;
+    std::string text = std::string("xrddata ") + XRDDATA_VERSION_STRING;
+    if (!TVXRDDataVersion.empty()) text += "\n" + TVXRDDataVersion;
+    return text;
 }
 
 namespace {

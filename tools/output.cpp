@@ -1,6 +1,7 @@
 // Where the tool writes: one named output file, or one file per input in a folder.
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 
 #include "tool.h"
 #include "xrddata/platform/strutil.h"
@@ -15,7 +16,11 @@ OutFormat ParseOutFormat(const std::string& name) {
     if (n == "xye") return OutFormat::Xye;
     if (n == "csv") return OutFormat::Csv;
     if (n == "xrdd") return OutFormat::Xrdd;
-    throw UsageError{"unknown output format \"" + name + "\" (text, xye, csv or xrdd)"};
+    if (n == "fxye") return OutFormat::Fxye;
+    if (n == "fullprof") return OutFormat::FullProf;
+    if (n == "cif") return OutFormat::Cif;
+    if (n == "tsv") return OutFormat::Tsv;
+    throw UsageError{"unknown output format \"" + name + "\" (text, xye, csv, xrdd, fxye, fullprof, cif or tsv)"};
 }
 
 OutFormat FormatOfPath(const std::string& path) {
@@ -23,7 +28,54 @@ OutFormat FormatOfPath(const std::string& path) {
     if (ext == ".xye") return OutFormat::Xye;
     if (ext == ".csv") return OutFormat::Csv;
     if (ext == ".xrdd") return OutFormat::Xrdd;
+    if (ext == ".fxye") return OutFormat::Fxye;
+    if (ext == ".cif") return OutFormat::Cif;
+    if (ext == ".tsv") return OutFormat::Tsv;
     return OutFormat::Text;
+}
+
+OutFormat ChosenFormat(const std::string& format, const std::string& out) {
+    if (!format.empty()) return ParseOutFormat(format);
+    if (out == "-") throw UsageError{"-o - (standard output) needs -f to name the output format"};
+    return !out.empty() ? FormatOfPath(out) : OutFormat::Xye;
+}
+
+std::string ScanOutputPath(const std::string& path, size_t index, size_t count) {
+    if (count <= 1 || path == "-") return path;
+    fs::path p(path);
+    p.replace_filename(p.stem().string() + "_r" + std::to_string(index + 1) + p.extension().string());
+    return p.string();
+}
+
+RangeChoice ParseRange(const std::string& text) {
+    RangeChoice c;
+    if (text.empty() || MakeLower(text) == "all") return c;
+    size_t n = 0;
+    for (char ch : text) {
+        if (ch < '0' || ch > '9' || n > 100000000) throw UsageError{"--range takes all or a scan number from 1"};
+        n = n * 10 + static_cast<size_t>(ch - '0');
+    }
+    if (n == 0) throw UsageError{"--range takes all or a scan number from 1"};
+    c.all = false;
+    c.index = n - 1;
+    return c;
+}
+
+std::vector<size_t> ChosenScans(const RangeChoice& choice, size_t count) {
+    std::vector<size_t> out;
+    if (choice.all) {
+        for (size_t i = 0; i < count; ++i) out.push_back(i);
+        return out;
+    }
+    if (choice.index >= count)
+        throw std::runtime_error("there is no range " + std::to_string(choice.index + 1) + " (the file holds " +
+                                 std::to_string(count) + (count == 1 ? " range)" : " ranges)"));
+    return {choice.index};
+}
+
+void AddRangeOption(CLI::App& cmd, std::string& range) {
+    cmd.add_option("--range", range, "The scan (range) to write, from 1, or all (default: one output per scan, "
+                                     "named with _rN before the extension when there are several)");
 }
 
 const char* ExtensionOf(OutFormat f) {
@@ -31,6 +83,10 @@ const char* ExtensionOf(OutFormat f) {
         case OutFormat::Xye: return ".xye";
         case OutFormat::Csv: return ".csv";
         case OutFormat::Xrdd: return ".xrdd";
+        case OutFormat::Fxye: return ".fxye";
+        case OutFormat::FullProf: return ".dat";
+        case OutFormat::Cif: return ".cif";
+        case OutFormat::Tsv: return ".tsv";
         default: return ".txt";
     }
 }
@@ -51,16 +107,18 @@ std::vector<std::string> OutputPaths(const std::vector<std::string>& inputs, con
         if (inputs.size() != 1) throw UsageError{"-o takes one input file; use -d DIR for several"};
         return {out};
     }
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec) throw UsageError{"cannot create the folder " + dir + ": " + ec.message()};
     std::vector<std::string> paths;
     std::set<std::string> seen;
     for (const std::string& in : inputs) {
-        std::string p = (fs::path(dir) / (Stem(in) + ExtensionOf(format))).string();
-        if (!seen.insert(p).second) throw UsageError{"two inputs would both be written to " + p};
+        std::string p = (fs::path(dir) / ((in == "-" ? std::string("stdin") : Stem(in)) + ExtensionOf(format))).string();
+        if (!seen.insert(p).second)
+            throw UsageError{"two inputs would both be written to " + p + "; nothing was written"};
         paths.push_back(p);
     }
+    // Made only once the outputs are known to be apart.
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec) throw std::runtime_error("cannot create the folder " + dir + ": " + ec.message());
     return paths;
 }
 

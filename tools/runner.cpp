@@ -3,7 +3,9 @@
 #include <atomic>
 #include <thread>
 
+#include "input.h"
 #include "tool.h"
+#include "xrddata/formats/error.h"
 #include "xrddata/platform/exceptions.h"
 
 namespace tool {
@@ -19,18 +21,21 @@ namespace {
 bool RunOne(const std::function<bool(size_t)>& work, size_t index) {
     try {
         if (work(index)) return true;
-        if (ToolUi::MessagesForCurrentFile() == 0) ToolUi::Report("error: failed");
+        if (ToolUi::MessagesForCurrentFile() == 0) ToolUi::Report("error", "failed");
+    } catch (const xrddata::formats::ReadError& e) {
+        // The core's reason names the file already.
+        ToolUi::ReportNamed("error", e.what());
     } catch (const CException& e) {
-        ToolUi::Report(std::string("error: ") + e.what());
+        ToolUi::Report("error", e.what());
     } catch (const std::bad_alloc&) {
-        ToolUi::Report("error: out of memory");
+        ToolUi::Report("error", "out of memory");
     } catch (const std::exception& e) {
-        ToolUi::Report(std::string("error: ") + e.what());
+        ToolUi::Report("error", e.what());
     } catch (const char* message) {
         // The numerical routines raise their message text.
-        ToolUi::Report(std::string("error: ") + (message ? message : "numerical failure"));
+        ToolUi::Report("error", message ? message : "numerical failure");
     } catch (...) {
-        ToolUi::Report("error: unexpected failure");
+        ToolUi::Report("error", "unexpected failure");
     }
     return false;
 }
@@ -59,7 +64,18 @@ size_t RunForEach(const std::vector<std::string>& files, unsigned jobs, const st
         for (std::thread& t : pool) t.join();
     }
     if (showProgress) ToolUi::Progress(0, 0);
+    ReportTally(count, failed);
     return failed;
+}
+
+void ReportFailure(const std::string& file, const std::string& reason) {
+    ToolUi::ReportNamed("error", Printable(file) + ": " + reason);
+}
+
+void ReportTally(size_t files, size_t failed) {
+    if (files < 2) return;
+    ToolUi::ReportNamed(std::to_string(files) + " files", std::to_string(files - failed) + " ok, " +
+                                                            std::to_string(failed) + " failed");
 }
 
 void AddJobsOption(CLI::App& cmd, unsigned& jobs) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "input.h"
 #include "tool.h"
 
 namespace tool {
@@ -13,6 +14,7 @@ std::mutex g_out;
 bool g_barShown = false;
 thread_local std::string t_file;
 thread_local int t_messages = 0;
+thread_local MessageCapture* t_capture = nullptr;
 
 // Under g_out: removes the progress bar from the line so that a message can take it.
 void ClearBar() {
@@ -34,26 +36,51 @@ void ToolUi::SetCurrentFile(const std::string& file) {
 const std::string& ToolUi::CurrentFile() { return t_file; }
 int ToolUi::MessagesForCurrentFile() { return t_messages; }
 
-void ToolUi::Report(const std::string& text) {
+namespace {
+
+// One line on stderr; a line break inside it would make a line of its own that looks like another report.
+void Line(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') line += "\\n";
+        else if (c == '\r') line += "\\r";
+        else line += c;
+    }
+    line += '\n';
     std::lock_guard<std::mutex> lock(g_out);
     ClearBar();
-    if (t_file.empty())
-        std::fprintf(stderr, "xrddata: %s\n", text.c_str());
-    else
-        std::fprintf(stderr, "xrddata: %s: %s\n", t_file.c_str(), text.c_str());
+    std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
 }
 
+}  // namespace
+
+void ToolUi::Report(const std::string& kind, const std::string& text) {
+    if (t_file.empty()) Line("xrddata: " + kind + ": " + text);
+    else Line(kind + ": " + Printable(t_file) + ": " + text);
+}
+
+void ToolUi::ReportNamed(const std::string& kind, const std::string& text) { Line(kind + ": " + text); }
+
+MessageCapture::MessageCapture() : m_outer(t_capture) { t_capture = this; }
+MessageCapture::~MessageCapture() { t_capture = m_outer; }
+
 int ToolUi::MessageBox(const CString& text, UINT type) {
-    const char* kind = "";
+    if (t_capture) {
+        t_capture->m_messages.push_back(text);
+        switch (type & MB_TYPEMASK) {
+            case MB_YESNO: case MB_YESNOCANCEL: return IDYES;
+            default: return IDOK;
+        }
+    }
+    const char* kind = "note";
     switch (type & MB_ICONMASK) {
-        case MB_ICONSTOP: kind = "error: "; break;
-        case MB_ICONEXCLAMATION: kind = "warning: "; break;
-        case MB_ICONINFORMATION: kind = "note: "; break;
+        case MB_ICONSTOP: kind = "error"; break;
+        case MB_ICONEXCLAMATION: kind = "warning"; break;
         default: break;
     }
     ++t_messages;
-    Report(kind + text);
+    Report(kind, text);
     switch (type & MB_TYPEMASK) {
         case MB_YESNO: case MB_YESNOCANCEL: return IDYES;
         default: return IDOK;

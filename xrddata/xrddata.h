@@ -69,6 +69,3 @@
 #include "xrddata/platform/variant.h"
 #include "xrddata/platform/winapp.h"
 #include "xrddata/platform/window.h"
-#include "xrddata/plot/axis.h"
-#include "xrddata/plot/patternplot.h"
-#include "xrddata/plot/svg.h"

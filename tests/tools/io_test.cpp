@@ -14,8 +14,8 @@
 #include "xrddata/io/xrddfile.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/exceptions.h"
-#include "xrddata/plot/axis.h"
-#include "xrddata/plot/svg.h"
+#include "plot/axis.h"
+#include "plot/svg.h"
 
 using testing_support::Bytes;
 using testing_support::ReadFile;

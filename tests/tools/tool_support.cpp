@@ -1,5 +1,7 @@
 #include "tool_support.h"
 
+#include <nlohmann/json.hpp>
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,8 +15,9 @@ Sandbox::Sandbox() = default;
 
 std::string ExampleFile() { return std::string(XRDDATA_EXAMPLES_DIR) + "/corundum.raw"; }
 
-Result Sandbox::Program(const std::string& path, const std::vector<std::string>& args) const {
-    const std::string outPath = dir_.file(".stdout"), errPath = dir_.file(".stderr");
+Result Sandbox::Program(const std::string& path, const std::vector<std::string>& args, const std::string& input,
+                        const std::string& output) const {
+    const std::string outPath = output.empty() ? dir_.file(".stdout") : output, errPath = dir_.file(".stderr");
     const std::string user = "XRDDATA_USER_REGISTRY=" + userStore();
     const std::string system = "XRDDATA_SYSTEM_REGISTRY=" + dir_.file("system.reg");
     const pid_t pid = fork();
@@ -22,7 +25,7 @@ Result Sandbox::Program(const std::string& path, const std::vector<std::string>&
     if (pid == 0) {
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int in = open("/dev/null", O_RDONLY);
+        const int in = open(input.c_str(), O_RDONLY);
         if (out < 0 || err < 0 || in < 0) _exit(127);
         dup2(in, 0);
         dup2(out, 1);
@@ -44,12 +47,17 @@ Result Sandbox::Program(const std::string& path, const std::vector<std::string>&
     waitpid(pid, &status, 0);
     Result r;
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = testing_support::ReadFile(outPath);
+    if (output.empty()) r.out = testing_support::ReadFile(outPath);
     r.err = testing_support::ReadFile(errPath);
     return r;
 }
 
 Result Sandbox::Tool(const std::vector<std::string>& args) const { return Program(XRDDATA_TOOL_PATH, args); }
+
+Result Sandbox::ToolWith(const std::vector<std::string>& args, const std::string& input,
+                         const std::string& output) const {
+    return Program(XRDDATA_TOOL_PATH, args, input, output);
+}
 
 const Json& Json::operator[](const std::string& key) const {
     auto it = fields.find(key);
@@ -59,121 +67,36 @@ const Json& Json::operator[](const std::string& key) const {
 
 namespace {
 
-struct JsonParser {
-    const std::string& t;
-    size_t i = 0;
-    [[noreturn]] void Fail(const std::string& what) {
-        throw std::runtime_error("JSON: " + what + " at offset " + std::to_string(i));
-    }
-    void Space() {
-        while (i < t.size() && (t[i] == ' ' || t[i] == '\n' || t[i] == '\r' || t[i] == '\t')) ++i;
-    }
-    bool Eat(const char* word) {
-        const std::string w(word);
-        if (t.compare(i, w.size(), w) != 0) return false;
-        i += w.size();
-        return true;
-    }
-    std::string Str() {
-        if (t[i] != '"') Fail("string expected");
-        ++i;
-        std::string s;
-        while (i < t.size() && t[i] != '"') {
-            const unsigned char c = static_cast<unsigned char>(t[i]);
-            if (c < 0x20) Fail("raw control character in string");
-            if (c == '\\') {
-                if (++i >= t.size()) Fail("cut escape");
-                switch (t[i]) {
-                    case '"': s += '"'; break;
-                    case '\\': s += '\\'; break;
-                    case '/': s += '/'; break;
-                    case 'n': s += '\n'; break;
-                    case 'r': s += '\r'; break;
-                    case 't': s += '\t'; break;
-                    case 'b': s += '\b'; break;
-                    case 'f': s += '\f'; break;
-                    case 'u': {
-                        if (i + 4 >= t.size()) Fail("cut \\u escape");
-                        const unsigned v = std::stoul(t.substr(i + 1, 4), nullptr, 16);
-                        if (v >= 0x80) Fail("only ASCII \\u escapes expected");
-                        s += static_cast<char>(v);
-                        i += 4;
-                        break;
-                    }
-                    default: Fail("bad escape");
-                }
-                ++i;
-            } else {
-                s += t[i++];
-            }
-        }
-        if (i >= t.size()) Fail("unterminated string");
-        ++i;
-        return s;
-    }
-    Json Value() {
-        Space();
-        if (i >= t.size()) Fail("value expected");
-        Json v;
-        const char c = t[i];
-        if (c == '{') {
-            v.kind = Json::Object;
-            ++i;
-            Space();
-            if (t[i] == '}') return ++i, v;
-            for (;;) {
-                Space();
-                std::string key = Str();
-                Space();
-                if (t[i++] != ':') Fail("colon expected");
-                if (!v.fields.emplace(key, Value()).second) Fail("duplicate key " + key);
-                Space();
-                if (t[i] == ',') { ++i; continue; }
-                if (t[i] == '}') { ++i; return v; }
-                Fail("comma or } expected");
-            }
-        }
-        if (c == '[') {
+Json FromLibrary(const nlohmann::json& j) {
+    Json v;
+    switch (j.type()) {
+        case nlohmann::json::value_t::null: v.kind = Json::Null; break;
+        case nlohmann::json::value_t::boolean: v.kind = Json::Bool; v.b = j.get<bool>(); break;
+        case nlohmann::json::value_t::number_integer:
+        case nlohmann::json::value_t::number_unsigned:
+        case nlohmann::json::value_t::number_float: v.kind = Json::Number; v.n = j.get<double>(); break;
+        case nlohmann::json::value_t::string: v.kind = Json::String; v.s = j.get<std::string>(); break;
+        case nlohmann::json::value_t::array:
             v.kind = Json::Array;
-            ++i;
-            Space();
-            if (t[i] == ']') return ++i, v;
-            for (;;) {
-                v.items.push_back(Value());
-                Space();
-                if (t[i] == ',') { ++i; continue; }
-                if (t[i] == ']') { ++i; return v; }
-                Fail("comma or ] expected");
-            }
-        }
-        if (c == '"') {
-            v.kind = Json::String;
-            v.s = Str();
-            return v;
-        }
-        if (Eat("true")) { v.kind = Json::Bool; v.b = true; return v; }
-        if (Eat("false")) { v.kind = Json::Bool; return v; }
-        if (Eat("null")) return v;
-        const size_t start = i;
-        if (t[i] == '-') ++i;
-        while (i < t.size() && (std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == '.' || t[i] == 'e' ||
-                                t[i] == 'E' || t[i] == '+' || t[i] == '-'))
-            ++i;
-        if (i == start) Fail("unexpected character");
-        v.kind = Json::Number;
-        v.n = std::stod(t.substr(start, i - start));
-        return v;
+            for (const auto& item : j) v.items.push_back(FromLibrary(item));
+            break;
+        case nlohmann::json::value_t::object:
+            v.kind = Json::Object;
+            for (const auto& [key, item] : j.items()) v.fields[key] = FromLibrary(item);
+            break;
+        default: throw std::runtime_error("not a JSON value");
     }
-};
+    return v;
+}
 
 }  // namespace
 
 Json ParseJson(const std::string& text) {
-    JsonParser p{text};
-    Json v = p.Value();
-    p.Space();
-    if (p.i != text.size()) p.Fail("trailing text");
-    return v;
+    try {
+        return FromLibrary(nlohmann::json::parse(text));
+    } catch (const nlohmann::json::exception& e) {
+        throw std::runtime_error(std::string("not JSON: ") + e.what());
+    }
 }
 
 std::string XmlProblem(const std::string& t, std::map<std::string, int>* counts) {

@@ -1,5 +1,5 @@
 // Helpers of the tool tests: running the built xrddata binary in a sandbox (its own settings store, C locale),
-// a small JSON reader for the --json output, and an XML well-formedness check for the SVG plots.
+// the --json output parsed by the JSON library, and an XML well-formedness check for the SVG plots.
 #pragma once
 
 #include <map>
@@ -22,8 +22,12 @@ public:
     Sandbox();
     // Runs the tool with args; the working directory is the project's examples folder.
     Result Tool(const std::vector<std::string>& args) const;
+    // The same with standard input read from `input` and, when `output` is given, standard output written there
+    // (Result::out is then empty).
+    Result ToolWith(const std::vector<std::string>& args, const std::string& input, const std::string& output = "") const;
     // Runs any program with args and the sandbox's environment.
-    Result Program(const std::string& path, const std::vector<std::string>& args) const;
+    Result Program(const std::string& path, const std::vector<std::string>& args, const std::string& input = "/dev/null",
+                   const std::string& output = "") const;
     std::string file(const std::string& name) const { return dir_.file(name); }
     std::string userStore() const { return dir_.file("user.reg"); }
 

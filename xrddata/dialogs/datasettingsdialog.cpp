@@ -4,6 +4,7 @@
 
 #include "xrddata/dialogs/templates.h"
 #include "xrddata/module/helpfile.h"
+#include "xrddata/pattern/bounds.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/dialogddx.h"
 #include "xrddata/platform/modulestate.h"
@@ -66,9 +67,10 @@ void CDataSettingsDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Radio(pDX, 1075, m_nWidthType);
     DDX_Radio(pDX, 1316, m_nCountType);
     DDX_Text(pDX, 1361, m_dEsds);
-    DDV_MinMaxDouble(pDX, m_dEsds, 1.0, 100.0);
+    DDV_MinMaxDouble(pDX, m_dEsds, FindSettingBound("Esds")->low, FindSettingBound("Esds")->high);
     DDX_Text(pDX, 1209, m_dScaleFactor);
-    DDV_MinMaxDouble(pDX, m_dScaleFactor, 0.0, 1e32);
+    DDV_MinMaxDouble(pDX, m_dScaleFactor, FindSettingBound("ScaleFactor")->low,
+                     FindSettingBound("ScaleFactor")->high);
     DDX_Text(pDX, 1139, m_dZeroError);
     DDX_Check(pDX, 1005, m_bAutoWidth);
     // Keep the two width forms consistent: a constant width w is the width function with U = V = 0 and W = w².

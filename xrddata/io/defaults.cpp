@@ -1,5 +1,7 @@
 #include "xrddata/io/defaults.h"
 
+#include "xrddata/pattern/bounds.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -78,19 +80,20 @@ CString GetSetting(const ProcessingDefaults& d, const CString& name) {
 
 void SetSetting(ProcessingDefaults& d, const CString& name, const CString& value) {
     const Field f = FieldOf(name);
+    const SettingBound* bound = FindSettingBound(name);
     const CString text = Trim(value);
     char* end = nullptr;
     errno = 0;
-    if (f.real) {
-        const double v = std::strtod(text.c_str(), &end);
-        if (text.empty() || *end != '\0' || !std::isfinite(v) || errno == ERANGE)
-            throw std::invalid_argument(name + " needs a number, not \"" + value + "\"");
-        d.*f.real = v;
-    } else {
-        const long v = std::strtol(text.c_str(), &end, 10);
-        if (text.empty() || *end != '\0' || v < 0 || v > f.maxInt)
-            throw std::invalid_argument(name + Format(" needs an integer from 0 to %d, not \"", f.maxInt) + value +
-                                        "\"");
-        d.*f.integer = static_cast<int>(v);
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(v) || errno == ERANGE)
+        throw std::invalid_argument(CString(bound ? bound->name : name.c_str()) + " needs a number, not \"" + value +
+                                    "\"");
+    if (f.integer && (v != std::floor(v) || v < 0 || v > f.maxInt))
+        throw std::invalid_argument(name + Format(" needs an integer from 0 to %d, not \"", f.maxInt) + value + "\"");
+    if (bound) {
+        const std::string problem = SettingBoundProblem(*bound, v);
+        if (!problem.empty()) throw std::invalid_argument(problem);
     }
+    if (f.real) d.*f.real = v;
+    else d.*f.integer = static_cast<int>(v);
 }

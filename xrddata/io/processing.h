@@ -1,9 +1,12 @@
 // The processing chain of `xrddata process` on one pattern, in a fixed order: zero-error correction, error model,
-// K-alpha2 stripping, background fit, background subtraction. Settings not given keep the pattern's own values
+// background fit, K-alpha2 stripping, background subtraction. The background is fitted before stripping: the
+// stripped pattern's strong peaks leave dips that a fit follows down; stripping then scales the stored background
+// to its K-alpha1 share. Settings not given keep the pattern's own values
 // (for an imported file the user's stored defaults).
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "xrddata/arrays/graphdata.h"
 #include "xrddata/platform/types.h"
@@ -28,8 +31,11 @@ XRDDATA_API void ParseErrorModel(const CString& text, ProcessOptions& options);
 struct ProcessResult {
     CGraphData points;      // the processed points: the pattern's, or the background-subtracted copy
     CGraphData background;  // the stored background curve at the pattern's x values; empty without one
+    std::vector<CString> applied;  // the steps that changed the pattern, in order ("K-alpha2 stripped", ...)
+    std::vector<CString> notices;  // the steps asked for that did nothing, with the reason
 };
 
 // Runs the chain on pattern (which keeps the processing record and background) and returns what to write.
-// Numerical failures propagate as the library raises them.
+// Numerical failures propagate as the library raises them; a background fit that gives no background throws
+// std::runtime_error (nothing subtracted is ever written as if it were).
 XRDDATA_API ProcessResult ProcessPattern(CXRDData& pattern, const ProcessOptions& options);

@@ -1,4 +1,4 @@
-#include "xrddata/plot/axis.h"
+#include "plot/axis.h"
 
 #include <cmath>
 

@@ -9,7 +9,7 @@
 
 #include "xrddata/platform/types.h"
 
-class XRDDATA_API SvgWriter {
+class SvgWriter {
 public:
     using Attributes = std::initializer_list<std::pair<const char*, std::string>>;
 

@@ -1,4 +1,4 @@
-#include "xrddata/plot/svg.h"
+#include "plot/svg.h"
 
 #include <cmath>
 #include <cstdio>

@@ -15,8 +15,8 @@ struct AxisScale {
 
 // Ticks every 1, 2 or 5 x 10^k so that about `target` of them fall in [lo, hi]; the range is widened outward to the
 // next ticks when `expand` is set. A zero-width range is widened by one unit on each side.
-XRDDATA_API AxisScale LinearAxis(double lo, double hi, int target, bool expand);
+AxisScale LinearAxis(double lo, double hi, int target, bool expand);
 // Decades 10^k covering [lo, hi] (lo > 0), extended to whole decades.
-XRDDATA_API AxisScale LogAxis(double lo, double hi);
+AxisScale LogAxis(double lo, double hi);
 // The position of v in [0, 1] on the axis (values outside fall outside; non-positive values on a log axis at 0).
-XRDDATA_API double AxisFraction(const AxisScale& a, double v);
+double AxisFraction(const AxisScale& a, double v);

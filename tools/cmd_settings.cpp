@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "safeout.h"
+#include "xrddata/platform/registry.h"
 #include "xrddata/platform/strutil.h"
 
 namespace tool {
@@ -55,15 +56,24 @@ Runner AddSettings(CLI::App& app) {
     CLI::App* reset = cmd->add_subcommand("reset", "Store the factory values");
     return [o, set, reset]() {
         if (*set) {
-            ProcessingDefaults d = LoadUserDefaults();
-            try {
-                SetSetting(d, o->name, o->value);
-            } catch (const std::invalid_argument& e) {
-                throw UsageError{e.what()};
+            // Read, change and write back the eleven in one transaction under the store's lock, so that runs
+            // setting other values at the same time lose none of them.
+            ProcessingDefaults d;
+            LONG committed = ERROR_SUCCESS;
+            {
+                CRegistryTransaction tx;
+                d = LoadUserDefaults();
+                try {
+                    SetSetting(d, o->name, o->value);
+                } catch (const std::invalid_argument& e) {
+                    tx.Rollback();
+                    throw UsageError{e.what()};
+                }
+                SaveUserDefaults(d);
+                committed = tx.Commit();
             }
-            SaveUserDefaults(d);
             const ProcessingDefaults now = LoadUserDefaults();
-            if (GetSetting(now, o->name) != GetSetting(d, o->name)) {
+            if (committed != ERROR_SUCCESS || GetSetting(now, o->name) != GetSetting(d, o->name)) {
                 ToolUi::Report("error", "the settings store could not be written (" + StoreLocation() + ")");
                 return kFailed;
             }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "tool_support.h"
 
@@ -203,6 +204,27 @@ TEST(Tool, PlotIsWellFormedSvg) {
     // Nothing readable: no plot.
     EXPECT_EQ(box.Tool({"plot", box.file("none.raw"), "-o", box.file("r.svg")}).status, 1);
     EXPECT_FALSE(std::filesystem::exists(box.file("r.svg")));
+}
+
+// Runs of `settings set` at the same time, each for another setting, lose none of the values (each run reads,
+// changes and writes the eleven in one transaction under the store's lock).
+TEST(Tool, ConcurrentSettingsSetLoseNoValue) {
+    Sandbox box;
+    const std::vector<std::string> names = {"BackgroundLength", "BackgroundScale", "FixedWidth", "U", "V", "W",
+                                            "ScaleFactor", "Esds"};
+    for (int round = 1; round <= 3; ++round) {
+        std::vector<std::thread> runs;
+        std::vector<Result> results(names.size());
+        for (size_t i = 0; i < names.size(); ++i)
+            runs.emplace_back([&, i] {
+                results[i] = box.Tool({"settings", "set", names[i], std::to_string(round + 1 + static_cast<int>(i))});
+            });
+        for (std::thread& t : runs) t.join();
+        for (const Result& r : results) EXPECT_EQ(r.status, 0) << r.err;
+        const tool_test::Json j = ParseJson(box.Tool({"settings", "show", "--json"}).out);
+        for (size_t i = 0; i < names.size(); ++i)
+            EXPECT_EQ(j[names[i]].n, round + 1 + static_cast<double>(i)) << names[i] << " in round " << round;
+    }
 }
 
 TEST(Tool, SettingsAndFormats) {

@@ -22,7 +22,7 @@ std::string CoreFormats() {
         std::string rw = "read";
         for (const auto& [name, writer] : written)
             if (f.name == name) rw += "/write (-f " + std::string(writer) + ")";
-        out += Format("  %2d  %-10s %-24s %-22s %s\n", f.code, std::string(f.name).c_str(), rw.c_str(),
+        out += Format("  %2d  %-12s %-24s %-22s %s\n", f.code, std::string(f.name).c_str(), rw.c_str(),
                       std::string(f.extensions).c_str(), std::string(f.long_name).c_str());
     }
     out += "Output kinds (convert and process -f, or by the extension of -o):\n";

@@ -13,6 +13,7 @@
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/archive.h"
 #include "xrddata/platform/memfile.h"
+#include "xrddata/platform/registry.h"
 
 namespace {
 
@@ -66,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         return Record(copy);
     }();
     const std::string path = fuzz_support::AsFile(data, size);
+    // Each new pattern reads its settings: one look at the store per input is enough.
+    CRegistryReadScope settings;
 
     CXRDData target(Reference());
     bool loaded = false;

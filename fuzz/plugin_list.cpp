@@ -1,5 +1,6 @@
 // Fuzz target: the plug-in reader's list of registered formats. The input describes the machine store's Formats
-// key (its subkeys, each with values of any name, type and length); the target writes it as the store's .reg file
+// key (its subkeys, each with the four values of a registered component, mostly of the right types, and further
+// values of any name, type and length); the target writes it as the store's .reg file
 // and runs the list reading on it: the count, the list for profiles and for peaks, the lookup by description and
 // the "Auto" search over the listed class identifiers. No class is registered, so the search must find none.
 // Besides sanitizer reports, a broken list invariant is a finding (the target aborts).
@@ -50,11 +51,7 @@ void AppendQuoted(std::string& out, const std::string& s) {
 }
 
 // One value line: every type in hex(type): form, so that the bytes arrive exactly as chosen.
-void AppendValue(std::string& out, FuzzedDataProvider& in) {
-    const size_t pick = in.ConsumeIntegralInRange<size_t>(0, 4);
-    const std::string name = pick < 4 ? kValueNames[pick] : Clean(in.ConsumeRandomLengthString(24), false);
-    const DWORD type = in.ConsumeBool() ? in.PickValueInArray(kTypes) : in.ConsumeIntegral<DWORD>();
-    const std::string data = in.ConsumeRandomLengthString(1300);
+void AppendValue(std::string& out, const std::string& name, DWORD type, const std::string& data) {
     if (name.empty())
         out += '@';
     else
@@ -72,6 +69,38 @@ void AppendValue(std::string& out, FuzzedDataProvider& in) {
     out += "\r\n";
 }
 
+DWORD AnyType(FuzzedDataProvider& in) {
+    return in.ConsumeBool() ? in.PickValueInArray(kTypes) : in.ConsumeIntegral<DWORD>();
+}
+
+// The four values a registered component has, each of the type it should have unless the input says otherwise:
+// texts zero-terminated (or not), flags four bytes.
+void AppendEntry(std::string& out, FuzzedDataProvider& in) {
+    for (int v = 0; v < 4; ++v) {
+        const bool text = v < 2;
+        const bool odd = in.ConsumeIntegralInRange(0, 7) == 0;
+        const DWORD type = odd ? AnyType(in) : text ? REG_SZ : REG_DWORD;
+        std::string data;
+        if (text) {
+            data = in.ConsumeRandomLengthString(700);
+            if (in.ConsumeIntegralInRange(0, 7) != 0) data += '\0';
+        } else if (odd && in.ConsumeBool()) {
+            data = in.ConsumeRandomLengthString(8);
+        } else {
+            const DWORD d = in.ConsumeIntegralInRange<DWORD>(0, 2);
+            data.assign(reinterpret_cast<const char*>(&d), sizeof d);
+        }
+        AppendValue(out, kValueNames[v], type, data);
+    }
+}
+
+void AppendAnyValue(std::string& out, FuzzedDataProvider& in) {
+    const size_t pick = in.ConsumeIntegralInRange<size_t>(0, 4);
+    const std::string name = pick < 4 ? kValueNames[pick] : Clean(in.ConsumeRandomLengthString(24), false);
+    const DWORD type = AnyType(in);
+    AppendValue(out, name, type, in.ConsumeRandomLengthString(1300));
+}
+
 std::string StoreText(FuzzedDataProvider& in) {
     std::string formats = std::string("HKEY_LOCAL_MACHINE\\") + PluginFormatsKey;
     // Key names compare without regard to case.
@@ -81,8 +110,9 @@ std::string StoreText(FuzzedDataProvider& in) {
     const int keys = in.ConsumeIntegralInRange(0, 24);
     for (int k = 0; k < keys && in.remaining_bytes(); ++k) {
         text += '[' + formats + '\\' + SubkeyName(in) + "]\r\n";
-        const int values = in.ConsumeIntegralInRange(0, 6);
-        for (int v = 0; v < values; ++v) AppendValue(text, in);
+        if (in.ConsumeBool()) AppendEntry(text, in);
+        const int values = in.ConsumeIntegralInRange(0, 4);
+        for (int v = 0; v < values; ++v) AppendAnyValue(text, in);
         text += "\r\n";
     }
     return text;

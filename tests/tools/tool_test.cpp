@@ -265,8 +265,8 @@ TEST(Tool, SettingsAndFormats) {
               0u)
         << formats.out;
     // Every format of the core with its code and extensions; the ones the tool also writes say how.
-    EXPECT_NE(formats.out.find("\n  14  XRDML      read "), std::string::npos) << formats.out;
-    EXPECT_NE(formats.out.find("\n  25  GSAS       read/write (-f fxye) "), std::string::npos) << formats.out;
+    EXPECT_NE(formats.out.find("\n  14  XRDML        read "), std::string::npos) << formats.out;
+    EXPECT_NE(formats.out.find("\n  25  GSAS         read/write (-f fxye) "), std::string::npos) << formats.out;
     EXPECT_NE(formats.out.find("\n  xye       xye "), std::string::npos) << formats.out;
     EXPECT_NE(formats.out.find("\nPlug-in formats: none registered\n"), std::string::npos) << formats.out;
     WriteFile(box.file("system.reg"),

@@ -23,22 +23,6 @@ namespace {
 
 Measurement Read(const std::string& bytes, int code = 0) { return read_bytes(AsBytes(bytes), "f", code); }
 
-DiffracPlusRange PlusRange(double start, double step, std::vector<float> counts) {
-    DiffracPlusRange r;
-    r.start = start;
-    r.step = step;
-    r.counts = std::move(counts);
-    return r;
-}
-
-StoeRange Stoe(std::int16_t type, std::vector<std::int32_t> counts, float time = 1.0f) {
-    StoeRange r;
-    r.dataType = type;
-    r.counts = std::move(counts);
-    r.countingTime = time;
-    return r;
-}
-
 }  // namespace
 
 TEST(LegacyBinary, DiffracPlusRangesAndShortFiles) {
@@ -120,7 +104,7 @@ TEST(LegacyBinary, StoeRangesRecordsAndFailures) {
     f.sample = "  silicon  ";
     f.anodeIndex = 2;
     f.radiationCode = 1;
-    f.ranges = {Stoe(2, {10, 70000, -3}, 2.0f), Stoe(1, {9})};
+    f.ranges = {StoeCounts(2, {10, 70000, -3}, 2.0f), StoeCounts(1, {9})};
     const std::string bytes = WriteStoe(f);
     Measurement m = Read(bytes);
     EXPECT_EQ(m.meta.format_code, 2);
@@ -135,7 +119,7 @@ TEST(LegacyBinary, StoeRangesRecordsAndFailures) {
     // Counts over several records: int16 256 to a record, int32 128.
     std::vector<std::int32_t> ramp;
     for (int i = 1; i <= 300; ++i) ramp.push_back(i);
-    f.ranges = {Stoe(1, ramp), Stoe(2, ramp)};
+    f.ranges = {StoeCounts(1, ramp), StoeCounts(2, ramp)};
     m = Read(WriteStoe(f));
     ASSERT_EQ(m.scans.size(), 2u);
     EXPECT_EQ(m.scans[0].counts.back(), 300);
@@ -253,7 +237,7 @@ TEST(LegacyBadInput, TruncatedPrefixes) {
     at.ranges[0].counts = at.ranges[1].counts = {1, 2, 3};
     StoeFile stoe;
     stoe.magic = "RAW_1.02";
-    stoe.ranges = {Stoe(1, {1, 2, 3}), Stoe(2, {4, 5})};
+    stoe.ranges = {StoeCounts(1, {1, 2, 3}), StoeCounts(2, {4, 5})};
     MdiFile mdi;
     mdi.counts = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     const std::vector<std::pair<std::string, int>> files = {

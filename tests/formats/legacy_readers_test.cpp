@@ -51,7 +51,13 @@ TEST(LegacyBinary, DiffracPlusRangesAndShortFiles) {
     m = Read(bytes.substr(0, bytes.size() - 8));
     ASSERT_EQ(m.scans.size(), 2u);
     ASSERT_EQ(m.warnings.size(), 1u);
-    EXPECT_EQ(m.warnings[0].rfind("range 3: the file ends inside its header", 0), 0u) << m.warnings[0];
+    EXPECT_EQ(m.warnings[0], "range 3: the file ends inside its header; the file holds 2 of 3 ranges");
+    // A later range header that does not begin with its length ends the ranges.
+    f.ranges[1].headerLength = 300;
+    m = Read(WriteDiffracPlus(f));
+    ASSERT_EQ(m.scans.size(), 1u);
+    EXPECT_EQ(m.warnings,
+              std::vector<std::string>{"range 2: its header does not begin with its length 304; the file holds 1 of 3 ranges"});
 
     // A header claiming 2^31 - 1 points in a file of a few KiB costs what the file holds.
     f.ranges = {PlusRange(10, 1, {1, 2, 3, 4})};
@@ -87,6 +93,19 @@ TEST(LegacyBinary, DiffracAtRanges) {
     const double start = 67.0f, step = 0.01f;
     EXPECT_EQ(m.scans[0].two_theta, (std::vector<double>{start, start + step, start + 2 * step}));
     EXPECT_EQ(m.scans[1].counts, std::vector<double>{9});
+    EXPECT_TRUE(m.warnings.empty());
+
+    // Ranges the count claims but the file does not hold, or whose header is too short, end the ranges.
+    f.rangeCount = 3;
+    m = Read(WriteDiffracAt(f));
+    EXPECT_EQ(m.scans.size(), 2u);
+    EXPECT_EQ(m.warnings, std::vector<std::string>{"range 3: the file ends before its header; the file holds 2 of 3 ranges"});
+    f.ranges[1].headerLength = 58;
+    m = Read(WriteDiffracAt(f));
+    EXPECT_EQ(m.scans.size(), 1u);
+    EXPECT_EQ(m.warnings,
+              std::vector<std::string>{"range 2: its header is shorter than 60 bytes; the file holds 1 of 3 ranges"});
+    f.rangeCount.reset();
 
     // A range header shorter than 60 bytes holds no fields: a range without points.
     f.ranges = {r};

@@ -14,51 +14,12 @@
 
 namespace {
 
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("xrddata-bench-" + name)).string();
-}
+using bench_support::Put16;
+using bench_support::Put32;
+using bench_support::PutF32;
+using bench_support::Save;
 
-void Put16(std::string& b, size_t at, std::uint16_t v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>(v >> 8);
-}
-void Put32(std::string& b, size_t at, std::uint32_t v) {
-    for (int k = 0; k < 4; ++k) b[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
-}
-void PutF32(std::string& b, size_t at, float f) {
-    std::uint32_t u;
-    std::memcpy(&u, &f, 4);
-    Put32(b, at, u);
-}
-void PutF64(std::string& b, size_t at, double d) {
-    std::uint64_t u;
-    std::memcpy(&u, &d, 8);
-    Put32(b, at, static_cast<std::uint32_t>(u));
-    Put32(b, at + 4, static_cast<std::uint32_t>(u >> 32));
-}
-
-void Save(const std::string& path, const std::string& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-std::string DiffracPlusFile(int n) {
-    std::string b(712 + 304 + 4 * static_cast<size_t>(n), '\0');
-    std::memcpy(&b[0], "RAW1.01", 7);
-    Put32(b, 12, 1);
-    std::memcpy(&b[326], "bench", 5);
-    std::memcpy(&b[608], "Cu", 2);
-    PutF64(b, 624, 1.5406);
-    Put32(b, 712, 304);
-    Put32(b, 716, static_cast<std::uint32_t>(n));
-    PutF64(b, 712 + 16, 5.0);
-    PutF64(b, 712 + 176, 0.0001);
-    for (int i = 0; i < n; ++i) PutF32(b, 1016 + 4 * static_cast<size_t>(i), static_cast<float>(100 + i % 5000));
-    const std::string path = TempPath("plus.raw");
-    Save(path, b);
-    return path;
-}
+std::string DiffracPlusFile(int n) { return Save("plus.raw", bench_support::DiffracPlusBytes(n)); }
 
 std::string StoeFile(int n) {
     const size_t records = 2 + (static_cast<size_t>(n) + 127) / 128;
@@ -75,9 +36,7 @@ std::string StoeFile(int n) {
     PutF32(b, 512 + 44, 5.0f);
     PutF32(b, 512 + 60, 0.01f);
     for (int i = 0; i < n; ++i) Put32(b, 1024 + 4 * static_cast<size_t>(i), static_cast<std::uint32_t>(i % 7000));
-    const std::string path = TempPath("stoe.raw");
-    Save(path, b);
-    return path;
+    return Save("stoe.raw", b);
 }
 
 

@@ -20,43 +20,8 @@ namespace {
 
 constexpr int kPoints = 1000000;
 
-void Put32(std::string& b, size_t at, std::uint32_t v) {
-    for (int k = 0; k < 4; ++k) b[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
-}
-void PutF32(std::string& b, size_t at, float f) {
-    std::uint32_t u;
-    std::memcpy(&u, &f, 4);
-    Put32(b, at, u);
-}
-void PutF64(std::string& b, size_t at, double d) {
-    std::uint64_t u;
-    std::memcpy(&u, &d, 8);
-    Put32(b, at, static_cast<std::uint32_t>(u));
-    Put32(b, at + 4, static_cast<std::uint32_t>(u >> 32));
-}
-
-std::string DiffracPlusBytes(int n) {
-    std::string b(712 + 304 + 4 * static_cast<size_t>(n), '\0');
-    std::memcpy(&b[0], "RAW1.01", 7);
-    Put32(b, 12, 1);
-    std::memcpy(&b[326], "bench", 5);
-    std::memcpy(&b[608], "Cu", 2);
-    PutF64(b, 624, 1.5406);
-    Put32(b, 712, 304);
-    Put32(b, 716, static_cast<std::uint32_t>(n));
-    PutF64(b, 712 + 16, 5.0);
-    PutF64(b, 712 + 176, 0.0001);
-    for (int i = 0; i < n; ++i) PutF32(b, 1016 + 4 * static_cast<size_t>(i), static_cast<float>(100 + i % 5000));
-    return b;
-}
-
-std::string Save(const std::string& name, const std::string& bytes) {
-    const std::string path = bench_support::Box().File(name.c_str());
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
-}
+using bench_support::DiffracPlusBytes;
+using bench_support::Save;
 
 }  // namespace
 

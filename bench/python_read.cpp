@@ -4,9 +4,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 
+#include "common.h"
 #include "xrddata/formats/read.h"
 
 namespace {
@@ -23,22 +23,7 @@ std::string MillionPointFile() {
     const std::string partial = path + ".partial";
     std::FILE* f = std::fopen(partial.c_str(), "wb");
     if (!f) return path;
-    std::fprintf(f,
-                 "<xrdMeasurements xmlns=\"http://www.xrdml.com/XRDMeasurement/2.1\" status=\"Completed\">\r\n"
-                 "<sample type=\"To be analyzed\"><id>bench</id><name>bench</name></sample>\r\n"
-                 "<xrdMeasurement measurementType=\"Scan\" status=\"Completed\">\r\n"
-                 "<usedWavelength intended=\"K-Alpha\"><kAlpha1 unit=\"Angstrom\">1.5405980</kAlpha1>"
-                 "<kAlpha2 unit=\"Angstrom\">1.5444260</kAlpha2><ratioKAlpha2KAlpha1>0.5000</ratioKAlpha2KAlpha1>"
-                 "</usedWavelength>\r\n"
-                 "<scan appendNumber=\"0\" mode=\"Continuous\" scanAxis=\"Gonio\" status=\"Completed\">\r\n"
-                 "<header><startTimeStamp>2021-03-16T13:10:14+03:00</startTimeStamp></header>\r\n<dataPoints>\r\n"
-                 "<positions axis=\"2Theta\" unit=\"deg\"><startPosition>5.0000</startPosition>"
-                 "<endPosition>%.4f</endPosition></positions>\r\n"
-                 "<commonCountingTime unit=\"seconds\">1.000</commonCountingTime>\r\n<counts unit=\"counts\">",
-                 5.0 + (kPoints - 1) * 0.0001);
-    std::mt19937 rng(1);
-    for (int i = 0; i < kPoints; ++i) std::fprintf(f, i ? " %u" : "%u", 100 + rng() % 5000);
-    std::fprintf(f, "</counts>\r\n</dataPoints>\r\n</scan>\r\n</xrdMeasurement>\r\n</xrdMeasurements>\r\n");
+    bench_support::WriteXrdml(f, kPoints, 0.0001);
     std::fclose(f);
     std::filesystem::rename(partial, path);
     return path;

@@ -19,30 +19,12 @@ namespace {
 
 constexpr int kPoints = 1000000;
 
-void Put32(std::string& b, std::size_t at, std::uint32_t v) {
-    for (int k = 0; k < 4; ++k) b[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
-}
-void PutF32(std::string& b, std::size_t at, float f) {
-    std::uint32_t u;
-    std::memcpy(&u, &f, 4);
-    Put32(b, at, u);
-}
-void PutF64(std::string& b, std::size_t at, double d) {
-    std::uint64_t u;
-    std::memcpy(&u, &d, 8);
-    Put32(b, at, static_cast<std::uint32_t>(u));
-    Put32(b, at + 4, static_cast<std::uint32_t>(u >> 32));
-}
+using bench_support::Put32;
+using bench_support::PutF32;
+using bench_support::PutF64;
+using bench_support::Save;
 
 float Count(int i) { return static_cast<float>(100 + i % 5000); }
-
-std::string Save(const std::string& name, const std::string& bytes) {
-    const std::string path = bench_support::Box().File(name.c_str());
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
-}
 
 // A RAW4.00 file: header, a SAMPLEID segment and a tube segment, one range with two drive-start records.
 std::string RawV4File(int n) {
@@ -78,20 +60,7 @@ std::string RawV4File(int n) {
 }
 
 // The same counts as a DIFFRAC-plus RAW1.01 file of one range.
-std::string DiffracPlusFile(int n) {
-    std::string b(712 + 304 + 4 * static_cast<std::size_t>(n), '\0');
-    std::memcpy(&b[0], "RAW1.01", 7);
-    Put32(b, 12, 1);
-    std::memcpy(&b[326], "bench", 5);
-    std::memcpy(&b[608], "Cu", 2);
-    PutF64(b, 624, 1.5406);
-    Put32(b, 712, 304);
-    Put32(b, 716, static_cast<std::uint32_t>(n));
-    PutF64(b, 712 + 16, 5.0);
-    PutF64(b, 712 + 176, 0.0001);
-    for (int i = 0; i < n; ++i) PutF32(b, 1016 + 4 * static_cast<std::size_t>(i), Count(i));
-    return Save("bench.raw1", b);
-}
+std::string DiffracPlusFile(int n) { return Save("bench.raw1", bench_support::DiffracPlusBytes(n)); }
 
 void BM_RawV4_ReadFile(benchmark::State& state) {
     const std::string path = RawV4File(kPoints);

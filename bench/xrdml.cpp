@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "common.h"
@@ -23,22 +22,7 @@ std::string XrdmlFile(int n) {
         (std::filesystem::temp_directory_path() / ("xrddata-bench-" + std::to_string(n) + ".xrdml")).string();
     if (std::filesystem::exists(path)) return path;
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fprintf(f,
-                 "<xrdMeasurements xmlns=\"http://www.xrdml.com/XRDMeasurement/2.1\" status=\"Completed\">\r\n"
-                 "<sample type=\"To be analyzed\"><id>bench</id><name>bench</name></sample>\r\n"
-                 "<xrdMeasurement measurementType=\"Scan\" status=\"Completed\">\r\n"
-                 "<usedWavelength intended=\"K-Alpha\"><kAlpha1 unit=\"Angstrom\">1.5405980</kAlpha1>"
-                 "<kAlpha2 unit=\"Angstrom\">1.5444260</kAlpha2><ratioKAlpha2KAlpha1>0.5000</ratioKAlpha2KAlpha1>"
-                 "</usedWavelength>\r\n"
-                 "<scan appendNumber=\"0\" mode=\"Continuous\" scanAxis=\"Gonio\" status=\"Completed\">\r\n"
-                 "<header><startTimeStamp>2021-03-16T13:10:14+03:00</startTimeStamp></header>\r\n<dataPoints>\r\n"
-                 "<positions axis=\"2Theta\" unit=\"deg\"><startPosition>5.0000</startPosition>"
-                 "<endPosition>%.4f</endPosition></positions>\r\n"
-                 "<commonCountingTime unit=\"seconds\">1.000</commonCountingTime>\r\n<counts unit=\"counts\">",
-                 5.0 + (n - 1) * 0.001);
-    std::mt19937 rng(1);
-    for (int i = 0; i < n; ++i) std::fprintf(f, i ? " %u" : "%u", 100 + rng() % 5000);
-    std::fprintf(f, "</counts>\r\n</dataPoints>\r\n</scan>\r\n</xrdMeasurement>\r\n</xrdMeasurements>\r\n");
+    bench_support::WriteXrdml(f, n, 0.001);
     std::fclose(f);
     return path;
 }

@@ -23,22 +23,6 @@ namespace {
 
 Measurement Read(const std::string& bytes, int code = 0) { return read_bytes(AsBytes(bytes), "f", code); }
 
-DiffracPlusRange PlusRange(double start, double step, std::vector<float> counts) {
-    DiffracPlusRange r;
-    r.start = start;
-    r.step = step;
-    r.counts = std::move(counts);
-    return r;
-}
-
-StoeRange Stoe(std::int16_t type, std::vector<std::int32_t> counts, float time = 1.0f) {
-    StoeRange r;
-    r.dataType = type;
-    r.counts = std::move(counts);
-    r.countingTime = time;
-    return r;
-}
-
 }  // namespace
 
 TEST(LegacyBinary, DiffracPlusRangesAndShortFiles) {
@@ -67,7 +51,13 @@ TEST(LegacyBinary, DiffracPlusRangesAndShortFiles) {
     m = Read(bytes.substr(0, bytes.size() - 8));
     ASSERT_EQ(m.scans.size(), 2u);
     ASSERT_EQ(m.warnings.size(), 1u);
-    EXPECT_EQ(m.warnings[0].rfind("range 3: the file ends inside its header", 0), 0u) << m.warnings[0];
+    EXPECT_EQ(m.warnings[0], "range 3: the file ends inside its header; the file holds 2 of 3 ranges");
+    // A later range header that does not begin with its length ends the ranges.
+    f.ranges[1].headerLength = 300;
+    m = Read(WriteDiffracPlus(f));
+    ASSERT_EQ(m.scans.size(), 1u);
+    EXPECT_EQ(m.warnings,
+              std::vector<std::string>{"range 2: its header does not begin with its length 304; the file holds 1 of 3 ranges"});
 
     // A header claiming 2^31 - 1 points in a file of a few KiB costs what the file holds.
     f.ranges = {PlusRange(10, 1, {1, 2, 3, 4})};
@@ -103,6 +93,19 @@ TEST(LegacyBinary, DiffracAtRanges) {
     const double start = 67.0f, step = 0.01f;
     EXPECT_EQ(m.scans[0].two_theta, (std::vector<double>{start, start + step, start + 2 * step}));
     EXPECT_EQ(m.scans[1].counts, std::vector<double>{9});
+    EXPECT_TRUE(m.warnings.empty());
+
+    // Ranges the count claims but the file does not hold, or whose header is too short, end the ranges.
+    f.rangeCount = 3;
+    m = Read(WriteDiffracAt(f));
+    EXPECT_EQ(m.scans.size(), 2u);
+    EXPECT_EQ(m.warnings, std::vector<std::string>{"range 3: the file ends before its header; the file holds 2 of 3 ranges"});
+    f.ranges[1].headerLength = 58;
+    m = Read(WriteDiffracAt(f));
+    EXPECT_EQ(m.scans.size(), 1u);
+    EXPECT_EQ(m.warnings,
+              std::vector<std::string>{"range 2: its header is shorter than 60 bytes; the file holds 1 of 3 ranges"});
+    f.rangeCount.reset();
 
     // A range header shorter than 60 bytes holds no fields: a range without points.
     f.ranges = {r};
@@ -120,7 +123,7 @@ TEST(LegacyBinary, StoeRangesRecordsAndFailures) {
     f.sample = "  silicon  ";
     f.anodeIndex = 2;
     f.radiationCode = 1;
-    f.ranges = {Stoe(2, {10, 70000, -3}, 2.0f), Stoe(1, {9})};
+    f.ranges = {StoeCounts(2, {10, 70000, -3}, 2.0f), StoeCounts(1, {9})};
     const std::string bytes = WriteStoe(f);
     Measurement m = Read(bytes);
     EXPECT_EQ(m.meta.format_code, 2);
@@ -135,7 +138,7 @@ TEST(LegacyBinary, StoeRangesRecordsAndFailures) {
     // Counts over several records: int16 256 to a record, int32 128.
     std::vector<std::int32_t> ramp;
     for (int i = 1; i <= 300; ++i) ramp.push_back(i);
-    f.ranges = {Stoe(1, ramp), Stoe(2, ramp)};
+    f.ranges = {StoeCounts(1, ramp), StoeCounts(2, ramp)};
     m = Read(WriteStoe(f));
     ASSERT_EQ(m.scans.size(), 2u);
     EXPECT_EQ(m.scans[0].counts.back(), 300);
@@ -253,7 +256,7 @@ TEST(LegacyBadInput, TruncatedPrefixes) {
     at.ranges[0].counts = at.ranges[1].counts = {1, 2, 3};
     StoeFile stoe;
     stoe.magic = "RAW_1.02";
-    stoe.ranges = {Stoe(1, {1, 2, 3}), Stoe(2, {4, 5})};
+    stoe.ranges = {StoeCounts(1, {1, 2, 3}), StoeCounts(2, {4, 5})};
     MdiFile mdi;
     mdi.counts = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     const std::vector<std::pair<std::string, int>> files = {

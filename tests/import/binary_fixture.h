@@ -25,11 +25,7 @@ protected:
         testing_support::WriteFile(path, bytes);
         return path;
     }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> t;
-        for (const auto& m : ui.messages) t.push_back(m.text);
-        return t;
-    }
+    std::vector<std::string> Texts() const { return ui.texts(); }
     std::vector<double> Column(CGraphData::Prop p) {
         std::vector<double> v;
         for (int i = 0; i < target.GetSize(); ++i) v.push_back(target.GetAt(p, i));

@@ -14,6 +14,7 @@ using testing_support::DiffracAtFile;
 using testing_support::DiffracAtRange;
 using testing_support::DiffracPlusFile;
 using testing_support::DiffracPlusRange;
+using testing_support::PlusRange;
 using testing_support::WriteDiffracAt;
 using testing_support::WriteDiffracPlus;
 
@@ -21,14 +22,6 @@ namespace {
 
 using DiffracPlus = ReaderTest;
 using DiffracAt = ReaderTest;
-
-DiffracPlusRange PlusRange(double start, double step, std::vector<float> counts) {
-    DiffracPlusRange r;
-    r.start = start;
-    r.step = step;
-    r.counts = std::move(counts);
-    return r;
-}
 
 }  // namespace
 

@@ -25,11 +25,7 @@ struct ImportSandbox {
         testing_support::WriteFile(path, bytes);
         return path;
     }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> t;
-        for (const auto& m : ui.messages) t.push_back(m.text);
-        return t;
-    }
+    std::vector<std::string> Texts() const { return ui.texts(); }
 };
 
 // A CPI file: the ten header lines (start, end, step, anode, wavelength, date, sample), then the lines given.

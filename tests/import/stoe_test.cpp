@@ -12,6 +12,7 @@
 
 using binary_testing::ReaderTest;
 using testing_support::StoeFile;
+using testing_support::StoeCounts;
 using testing_support::StoeRange;
 using testing_support::WriteStoe;
 
@@ -25,13 +26,6 @@ protected:
     StoeRangeHeader range;
     std::vector<float> counts;
 };
-
-StoeRange MakeRange(std::int16_t type, std::vector<std::int32_t> values) {
-    StoeRange r;
-    r.dataType = type;
-    r.counts = std::move(values);
-    return r;
-}
 
 std::vector<std::int32_t> Ramp(int n) {
     std::vector<std::int32_t> v;
@@ -56,10 +50,10 @@ TEST_F(Stoe, CurrentVersionHeaderRadiationAndPoints) {
     f.anodeIndex = 2;  // Mo
     f.radiationCode = 1;
     f.wavelength = 0.7093f;
-    StoeRange r = MakeRange(2, {10, 70000, -3});
+    StoeRange r = StoeCounts(2, {10, 70000, -3});
     r.start = 5.0f;
     r.step = 0.015f;
-    f.ranges = {r, MakeRange(1, {9})};
+    f.ranges = {r, StoeCounts(1, {9})};
     const std::string path = Put(WriteStoe(f));
 
     ASSERT_TRUE(imp.IsStoeFile(path));
@@ -83,7 +77,7 @@ TEST_F(Stoe, CurrentVersionHeaderRadiationAndPoints) {
 
 TEST_F(Stoe, CountsAreSplitOverRecordsAndScaledByTheCountingTime) {
     StoeFile f;
-    f.ranges = {MakeRange(1, Ramp(300)), MakeRange(2, Ramp(300))};
+    f.ranges = {StoeCounts(1, Ramp(300)), StoeCounts(2, Ramp(300))};
     f.ranges[0].countingTime = 2.0f;
     f.ranges[1].countingTime = 0.5f;
     const std::string path = Put(WriteStoe(f));
@@ -108,7 +102,7 @@ TEST_F(Stoe, OldVersionsAreRepaired) {
     f.text440 = "0123456789ABCDEF";
     f.radiationCode = 4;
     f.flags = 0x0007;
-    StoeRange r = MakeRange(1, {1, 2});
+    StoeRange r = StoeCounts(1, {1, 2});
     r.text0 = "abcdefghijKLMNOP";
     r.text16 = "ABCDEFGHIJklmnop";
     r.flagCopy = 0x55;
@@ -158,7 +152,7 @@ TEST_F(Stoe, OldVersionsAreRepaired) {
 
 TEST_F(Stoe, RangeCountWordAndFailures) {
     StoeFile f;
-    f.ranges = {MakeRange(1, {4, 5})};
+    f.ranges = {StoeCounts(1, {4, 5})};
     f.rangeCount = 0;
     f.extraRange = 1;  // one more range than stored
     ASSERT_EQ(imp.ReadStoeFile(Put(WriteStoe(f))), 1);
@@ -216,7 +210,7 @@ TEST_F(Stoe, LongRangesShortFilesAndUnknownAnodes) {
     StoeFile f;
     f.anodeIndex = 7;  // outside the table: the wavelength names the radiation
     f.wavelength = 1.78897f;
-    f.ranges = {MakeRange(2, Ramp(20000))};  // more than 16384 points
+    f.ranges = {StoeCounts(2, Ramp(20000))};  // more than 16384 points
     const std::string bytes = WriteStoe(f);
     ASSERT_EQ(imp.ReadStoeFile(Put(bytes)), 1);
     EXPECT_EQ(target.GetSize(), 20000);
@@ -226,7 +220,7 @@ TEST_F(Stoe, LongRangesShortFilesAndUnknownAnodes) {
 
     f.anodeIndex = 0;
     f.wavelength = 1.2345f;
-    f.ranges = {MakeRange(1, Ramp(300))};
+    f.ranges = {StoeCounts(1, Ramp(300))};
     ASSERT_EQ(imp.ReadStoeFile(Put(WriteStoe(f))), 1);
     EXPECT_FALSE(target.m_Radiation.IsValidTarget());
     EXPECT_EQ(target.m_Radiation.GetLambda(), static_cast<double>(1.2345f));

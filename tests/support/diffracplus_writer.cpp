@@ -21,4 +21,12 @@ std::string WriteDiffracPlus(const DiffracPlusFile& f) {
     return b.str();
 }
 
+DiffracPlusRange PlusRange(double start, double step, std::vector<float> counts) {
+    DiffracPlusRange r;
+    r.start = start;
+    r.step = step;
+    r.counts = std::move(counts);
+    return r;
+}
+
 }  // namespace testing_support

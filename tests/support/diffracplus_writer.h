@@ -32,4 +32,7 @@ struct DiffracPlusFile {
 
 std::string WriteDiffracPlus(const DiffracPlusFile& f);
 
+// A range of these counts from start by step, with the default header.
+DiffracPlusRange PlusRange(double start, double step, std::vector<float> counts);
+
 }  // namespace testing_support

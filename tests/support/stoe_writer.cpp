@@ -45,4 +45,12 @@ std::string WriteStoe(const StoeFile& f, bool pad) {
     return b.str();
 }
 
+StoeRange StoeCounts(std::int16_t type, std::vector<std::int32_t> counts, float time) {
+    StoeRange r;
+    r.dataType = type;
+    r.counts = std::move(counts);
+    r.countingTime = time;
+    return r;
+}
+
 }  // namespace testing_support

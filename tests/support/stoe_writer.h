@@ -41,4 +41,7 @@ struct StoeFile {
 // The file; with pad false the last data record ends after the last count instead of filling 512 bytes.
 std::string WriteStoe(const StoeFile& f, bool pad = true);
 
+// A range of these counts stored as the given data type, with the default header but for the counting time.
+StoeRange StoeCounts(std::int16_t type, std::vector<std::int32_t> counts, float time = 1.0f);
+
 }  // namespace testing_support

@@ -25,6 +25,13 @@ public:
     void BeginWaitCursor() override { ++waitBegins; }
     void EndWaitCursor() override { ++waitEnds; }
 
+    // The texts of the recorded messages, in order.
+    std::vector<std::string> texts() const {
+        std::vector<std::string> t;
+        for (const Message& m : messages) t.push_back(m.text);
+        return t;
+    }
+
     std::vector<Message> messages;
     int answer = IDOK;  // what MessageBox returns
     int waitBegins = 0;

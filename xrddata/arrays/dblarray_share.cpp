@@ -6,9 +6,11 @@
 // double (or more, or a NaN) is empty: another process shortens the array by writing that value into slots.
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "xrddata/arrays/dblarray.h"
+#include "xrddata/arrays/safearray.h"
 #include "xrddata/platform/exceptions.h"
 #include "xrddata/platform/sharedmem.h"
 
@@ -78,11 +80,13 @@ int CdblArray::IsSharingValid() const {
 
 unsigned CdblArray::NShared() const { return IsSharing() ? m_nShareBytes / sizeof(double) : 0; }
 
-VARIANT CdblArray::GetSafeArray() {
+VARIANT CdblArray::GetSafeArray() { return xrddata::arrays::DoubleSafeArray(m_pData, m_pData ? m_nSize : 0); }
+
+VARIANT xrddata::arrays::DoubleSafeArray(const double* values, int n) {
     VARIANT v;
     VariantInit(&v);
-    if (m_nSize <= 0 || !m_pData) return v;
-    SAFEARRAY* psa = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(m_nSize));
+    if (n <= 0) return v;
+    SAFEARRAY* psa = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(n));
     if (!psa) {
         ReportException(std::bad_alloc());
         return v;
@@ -90,13 +94,12 @@ VARIANT CdblArray::GetSafeArray() {
     LONG lo = 0, hi = -1;
     SafeArrayGetLBound(psa, 1, &lo);
     SafeArrayGetUBound(psa, 1, &hi);
-    if (static_cast<long long>(hi) - lo + 1 != m_nSize) {
+    void* data = nullptr;
+    if (static_cast<long long>(hi) - lo + 1 != n || FAILED(SafeArrayAccessData(psa, &data))) {
         SafeArrayDestroy(psa);
         return v;
     }
-    void* data = nullptr;
-    SafeArrayAccessData(psa, &data);
-    CopyElements(static_cast<double*>(data), m_pData, m_nSize);
+    std::memcpy(data, values, sizeof(double) * static_cast<std::size_t>(n));
     SafeArrayUnaccessData(psa);
     v.vt = static_cast<VARTYPE>(VT_ARRAY | VT_R8);
     v.parray = psa;

@@ -9,6 +9,7 @@
 
 #include <new>
 
+#include "xrddata/arrays/safearray.h"
 #include "xrddata/platform/exceptions.h"
 
 int CBackground::DisplayOffset = 1;
@@ -109,25 +110,7 @@ VARIANT CBackground::GetCtrlDisplaySafeArray(CGraphData::Prop prop) {
     else if (prop == CGraphData::Y) src = ky;
     if (!src) return v;
 
-    SAFEARRAY* psa = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(c));
-    if (!psa) {
-        ReportException(std::bad_alloc());
-        return v;
-    }
-    LONG lo = 0, hi = -1;
-    SafeArrayGetLBound(psa, 1, &lo);
-    SafeArrayGetUBound(psa, 1, &hi);
-    void* data = nullptr;
-    if (hi - lo + 1 != c || FAILED(SafeArrayAccessData(psa, &data))) {
-        SafeArrayDestroy(psa);
-        return v;
-    }
-    double* dst = static_cast<double*>(data);
-    for (int i = 0; i < c; ++i) dst[i] = src[offset + i];
-    SafeArrayUnaccessData(psa);
-    v.vt = VT_ARRAY | VT_R8;
-    v.parray = psa;
-    return v;
+    return xrddata::arrays::DoubleSafeArray(src + offset, c);
 }
 
 void CBackground::Serialize(CArchive& ar) {

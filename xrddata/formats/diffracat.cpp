@@ -37,11 +37,9 @@ Measurement ReadDiffracAt(const Source& source) {
         const Block<40> r(b, pos);
         const std::int16_t length = r.i16(R::length);
         if (n > 1 && (r.present() < 2 || length < R::least)) {
-            m.warnings.push_back("range " + std::to_string(n) + ": " +
-                                 (r.present() < 2 ? "the file ends before its header"
-                                                  : "its header is shorter than 60 bytes") +
-                                 "; the file holds " + std::to_string(n - 1) + " of " +
-                                 std::to_string(declaredRanges) + " ranges");
+            m.warnings.push_back(MissingRangeWarning(n, declaredRanges,
+                                                     r.present() < 2 ? "the file ends before its header"
+                                                                     : "its header is shorter than 60 bytes"));
             break;
         }
         Scan scan;
@@ -51,18 +49,10 @@ Measurement ReadDiffracAt(const Source& source) {
             break;
         }
         const std::int16_t points = r.i16(R::points);
-        const double start = r.f32(R::start), step = r.f32(R::step);
-        scan.start = start;
-        scan.step = step;
-        scan.declared_points = points;
         const std::size_t data = std::min(b.size(), pos + static_cast<std::size_t>(length));
-        const std::size_t got = ReadFloatCounts(b, data, points, start, step, scan);
-        m.scans.push_back(std::move(scan));
-        if (points > 0 && got < static_cast<std::size_t>(points)) {
-            m.warnings.push_back(ShortRangeWarning(n, points, got));
-            break;
-        }
-        pos = data + 4 * got;
+        const auto next = AppendFloatRange(b, data, n, points, r.f32(R::start), r.f32(R::step), std::move(scan), m);
+        if (!next) break;
+        pos = *next;
     }
     return m;
 }

@@ -39,31 +39,21 @@ Measurement ReadDiffracPlus(const Source& source) {
     for (int n = 1; n == 1 || n <= declaredRanges; ++n) {
         const Block<R::size> r(b, pos);
         if (n > 1 && (!r.complete() || r.i32(R::length) != static_cast<std::int32_t>(R::size))) {
-            m.warnings.push_back("range " + std::to_string(n) + ": " +
-                                 (r.complete() ? "its header does not begin with its length 304"
-                                               : "the file ends inside its header") +
-                                 "; the file holds " + std::to_string(n - 1) + " of " +
-                                 std::to_string(declaredRanges) + " ranges");
+            m.warnings.push_back(MissingRangeWarning(n, declaredRanges,
+                                                     r.complete() ? "its header does not begin with its length 304"
+                                                                  : "the file ends inside its header"));
             break;
         }
         Scan scan;
         const std::int32_t points = r.i32(R::points);
-        const double start = r.f64(R::start), step = r.f64(R::step);
-        scan.start = start;
-        scan.step = step;
-        scan.declared_points = points;
         const float time = r.f32(R::step_time);
         if (time > 0) scan.step_time = time;
         const std::int32_t supplement = r.i32(R::supplement);
         std::size_t data = std::min(b.size(), pos + R::size);
         if (supplement > 0) data = static_cast<std::size_t>(std::min<std::uint64_t>(b.size(), std::uint64_t{data} + supplement));
-        const std::size_t got = ReadFloatCounts(b, data, points, start, step, scan);
-        m.scans.push_back(std::move(scan));
-        if (points > 0 && got < static_cast<std::size_t>(points)) {
-            m.warnings.push_back(ShortRangeWarning(n, points, got));
-            break;
-        }
-        pos = data + 4 * got;
+        const auto next = AppendFloatRange(b, data, n, points, r.f64(R::start), r.f64(R::step), std::move(scan), m);
+        if (!next) break;
+        pos = *next;
     }
     return m;
 }

@@ -16,19 +16,13 @@ void WriteFxye(Sink& out, const Points& points, const WriteContext& context) {
             ScaledText(step, 2) + " 0 0 FXYE\n";
     out.write(text);
     text.clear();
-    for (std::size_t i = 0; i < n; ++i) {
-        text += ScaledText(points.two_theta[i], 2);
-        text += ' ';
-        AppendShortest(text, points.counts[i]);
-        text += ' ';
-        AppendShortest(text, points.sigma.empty() ? CountingSigma(points.counts[i]) : points.sigma[i]);
-        text += '\n';
-        if (text.size() > 1 << 16) {
-            out.write(text);
-            text.clear();
-        }
-    }
-    out.write(text);
+    WriteRows(out, text, n, [&](std::string& line, std::size_t i) {
+        line += ScaledText(points.two_theta[i], 2);
+        line += ' ';
+        AppendShortest(line, points.counts[i]);
+        line += ' ';
+        AppendShortest(line, points.sigma.empty() ? CountingSigma(points.counts[i]) : points.sigma[i]);
+    });
 }
 
 }  // namespace xrddata::formats

@@ -113,21 +113,7 @@ void WritePowderCif(Sink& out, const Points& points, const WriteContext& context
     }
     out.write(text);
     text.clear();
-    for (std::size_t i = 0; i < n; ++i) {
-        AppendShortest(text, points.two_theta[i]);
-        text += ' ';
-        AppendShortest(text, points.counts[i]);
-        if (!points.sigma.empty()) {
-            text += ' ';
-            AppendShortest(text, points.sigma[i]);
-        }
-        text += '\n';
-        if (text.size() > 1 << 16) {
-            out.write(text);
-            text.clear();
-        }
-    }
-    out.write(text);
+    WritePointRows(out, text, points, ' ');
 }
 
 }  // namespace xrddata::formats

@@ -1,5 +1,7 @@
 #include "xrddata/formats/pointtext.h"
 
+#include "xrddata/formats/decimal.h"
+
 #include <cmath>
 #include <stdexcept>
 
@@ -32,6 +34,18 @@ std::string TitleLine(const WriteContext& context, std::size_t width) {
         if (c == '\r' || c == '\n' || c == '\t') c = ' ';
     if (t.size() > width) t.resize(width);
     return t;
+}
+
+void WritePointRows(Sink& out, std::string& text, const Points& points, char separator) {
+    WriteRows(out, text, points.two_theta.size(), [&](std::string& line, std::size_t i) {
+        AppendShortest(line, points.two_theta[i]);
+        line += separator;
+        AppendShortest(line, points.counts[i]);
+        if (!points.sigma.empty()) {
+            line += separator;
+            AppendShortest(line, points.sigma[i]);
+        }
+    });
 }
 
 }  // namespace xrddata::formats

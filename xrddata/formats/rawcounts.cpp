@@ -26,4 +26,23 @@ std::string ShortRangeWarning(int range, std::int64_t declared, std::size_t held
            std::to_string(held);
 }
 
+std::string MissingRangeWarning(int range, std::int64_t declared_ranges, const char* why) {
+    return "range " + std::to_string(range) + ": " + why + "; the file holds " + std::to_string(range - 1) + " of " +
+           std::to_string(declared_ranges) + " ranges";
+}
+
+std::optional<std::size_t> AppendFloatRange(Bytes bytes, std::size_t offset, int range, std::int64_t declared,
+                                            double start, double step, Scan scan, Measurement& m) {
+    scan.start = start;
+    scan.step = step;
+    scan.declared_points = declared;
+    const std::size_t got = ReadFloatCounts(bytes, offset, declared, start, step, scan);
+    m.scans.push_back(std::move(scan));
+    if (declared > 0 && got < static_cast<std::uint64_t>(declared)) {
+        m.warnings.push_back(ShortRangeWarning(range, declared, got));
+        return std::nullopt;
+    }
+    return offset + 4 * got;
+}
+
 }  // namespace xrddata::formats

@@ -17,14 +17,6 @@ constexpr int kPlainFilterLimit = 16;
 
 typedef double v4d __attribute__((vector_size(32)));
 
-inline v4d Load4(const double* p) {
-    v4d v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline void Store4(double* p, v4d v) { std::memcpy(p, &v, sizeof v); }
-
 // The plain filters, four neighbouring points at a time: each output still sums its window's terms in offset
 // order from 0.0, exactly as CSGFilter::Evaluate does, and is divided by the same normalisation.
 // Points lo..hi of the trial range m..n-m-3. Built for processors with 256-bit vectors and plainly, chosen when
@@ -47,12 +39,14 @@ XRDDATA_VECTOR_CLONES void PlainFilters(const CSGFilter& f0, const CSGFilter& f1
         v4d s0 = {0.0, 0.0, 0.0, 0.0}, s1 = s0;
         const double* p = y + j;
         for (int k = -m; k <= m; ++k) {
-            const v4d v = Load4(p + k);
+            v4d v;  // copied in place: no vector value crosses a call (an ABI matter without 256-bit vectors)
+            std::memcpy(&v, p + k, sizeof v);
             s0 += v * c0[k];
             s1 += v * c1[k];
         }
-        Store4(sy + j, s0 / g0);
-        Store4(dy + j, s1 / g1);
+        const v4d r0 = s0 / g0, r1 = s1 / g1;
+        std::memcpy(sy + j, &r0, sizeof r0);
+        std::memcpy(dy + j, &r1, sizeof r1);
     }
     for (; j <= last; ++j) {
         sy[j] = f0.Evaluate(y, j, n) / g0;

@@ -150,16 +150,7 @@ Input ReadByImport(const std::string& shown, const std::string& file, const fmt:
 }
 
 // As the import does after a read: the background fit uses the feature width.
-void DetectWidths(CXRDData& p) {
-    const double width = p.DetectFeatureWidth(5.0, 0);
-    p.m_dDetectedWidth = width;
-    if (p.m_bAutoWidth) p.m_dFixedWidth = width;
-    if (p.m_nWidthType == 0) {
-        p.m_dU = 0.0;
-        p.m_dV = 0.0;
-        p.m_dW = p.m_dFixedWidth * p.m_dFixedWidth;
-    }
-}
+void DetectWidths(CXRDData& p) { p.RefreshFeatureWidth(); }
 
 }  // namespace
 

@@ -100,14 +100,7 @@ public:
     void AfterNewPoints(bool ownErrors) {
         if (!ownErrors) GenerateErrors();
         try {
-            const double width = DetectFeatureWidth(5.0, 0);
-            m_dDetectedWidth = width;
-            if (m_bAutoWidth) m_dFixedWidth = width;
-            if (m_nWidthType == 0) {
-                m_dU = 0.0;
-                m_dV = 0.0;
-                m_dW = m_dFixedWidth * m_dFixedWidth;
-            }
+            RefreshFeatureWidth();
         } catch (const char*) {
             // Too few points or no peak to measure: the width stays as the settings give it.
         }

@@ -38,6 +38,19 @@ TEST(TextReader, PointsErrorsNameAndDate) {
     EXPECT_EQ(Column(d, CGraphData::YError), (std::vector<double>{2.0, 3.0}));
 }
 
+// A single point is too few to detect a feature width (-1): the fixed width and U, V, W keep the stored values instead of
+// taking -1 as a width.
+TEST(TextReader, TooFewPointsForAWidthKeepTheStoredWidth) {
+    ImportSandbox box;
+    CXRDData d;
+    const double fixed = d.m_dFixedWidth;
+    ASSERT_TRUE(d.m_bAutoWidth);
+    ASSERT_EQ(d.DoReadFile(box.Write("one.xy", "10 5\n").c_str(), 1), 1);
+    EXPECT_EQ(d.m_dDetectedWidth, -1.0);
+    EXPECT_EQ(d.m_dFixedWidth, fixed);
+    if (d.m_nWidthType == 0) EXPECT_EQ(d.m_dW, fixed * fixed);
+}
+
 TEST(TextReader, RefusalsAndBadLines) {
     ImportSandbox box;
     CXRDData d;

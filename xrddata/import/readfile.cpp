@@ -25,14 +25,7 @@ int CXRDData::DoReadFile(const char* fileName, int format) {
     // The points are in; a numerical failure while deriving errors or the width is shown, not passed to the host.
     try {
         GenerateErrors();
-        const double width = DetectFeatureWidth(5.0, 0);
-        m_dDetectedWidth = width;
-        if (m_bAutoWidth) m_dFixedWidth = width;
-        if (m_nWidthType == 0) {
-            m_dU = 0.0;
-            m_dV = 0.0;
-            m_dW = m_dFixedWidth * m_dFixedWidth;
-        }
+        RefreshFeatureWidth();
     } catch (const char* message) {
         AfxMessageBox(message, MB_ICONEXCLAMATION | MB_OK);
     } catch (const std::exception& e) {

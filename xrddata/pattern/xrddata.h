@@ -132,6 +132,11 @@ public:
     int m_nTypeFlag;
     CGraphData m_OriginalData;
 
+    // After new data (import, K-alpha2 stripping): detects the feature width, copies it to the fixed width when
+    // "AutoWidth" is on and a width was found, and with "WidthType" 0 expresses the fixed width through U, V and W.
+    // Throws what DetectFeatureWidth throws.
+    void RefreshFeatureWidth();
+
 protected:
     void HeaderInit();
 
@@ -141,10 +146,6 @@ protected:
     void SetBackgroundSubtracted();
 
     double WidthCorr(CGraphData& smooth, CGraphData& deriv, double dWidth, double dStep, int n);
-    // After new data (import, K-alpha2 stripping): detects the feature width, copies it to the fixed width when
-    // "AutoWidth" is on, and with "WidthType" 0 expresses the fixed width through U, V and W.
-    void RefreshFeatureWidth();
-
     void LoadVersionZero(CArchive& ar);
     void LoadCurrentVersion(CArchive& ar);
 

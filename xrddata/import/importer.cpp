@@ -53,14 +53,17 @@ CFileImporter::CFileImporter(CXRDData* target)
     RegCloseKey(hKey);
 }
 
-// The remembered values are written back whatever became of the import.
+// The remembered values are written back whatever became of the import, as one replace of the store file (none
+// when nothing changed), so that a concurrent writer of other values loses nothing.
 CFileImporter::~CFileImporter() {
+    CRegistryTransaction change(CRegistryTransaction::LockAtFirstChange);
     HKEY hKey = OpenFileReaderKey();
     if (!hKey) return;
     CXRDData::WriteProfileString(hKey, "DataDirectory", m_strDataDirectory.c_str());
     CXRDData::WriteProfileInt(hKey, "DataFormat", m_nDataFormat);
     CXRDData::WriteProfileInt(hKey, "PeakDataFormat", m_nPeakDataFormat);
     RegCloseKey(hKey);
+    change.Commit();
 }
 
 int CFileImporter::ReadDataFile(CString fileName, int format, int bPeaks) {

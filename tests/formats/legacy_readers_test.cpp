@@ -203,6 +203,10 @@ TEST(LegacyText, CranfieldCpiMdiUdf) {
     EXPECT_EQ(m.warnings, std::vector<std::string>{"range 1: header claims 3 points, file holds 2"});
     EXPECT_EQ(ReadErrorOf(cranfield, "c", 8).problem(), Problem::no_data);
     EXPECT_EQ(Read(cranfield + "5\n6\n").meta.format_code, 8);
+    // A plain four-line x-y file passes the Cranfield test without holding its data: plain text reads it.
+    m = Read("1 2\n3 4\n5 6\n7 8\n", 0);
+    EXPECT_EQ(m.meta.format_code, 1);
+    EXPECT_EQ(m.scans[0].counts, (std::vector<double>{2, 4, 6, 8}));
 
     const std::string cpi = "Title line\n10.0\n10.1\n0.02\nCu\n1.5406\n03/25/2004 14:22:05\nunused\nMy sample\nscandata\n";
     m = Read(cpi + "100\n0\n-4\n", 0);

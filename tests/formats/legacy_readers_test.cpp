@@ -195,6 +195,19 @@ TEST(LegacyText, PlainTextRules) {
     EXPECT_EQ(ReadErrorOf("1.78897\n10 20\n", "a.xy", 1).problem(), Problem::unrecognised);
 }
 
+// nan and inf are numbers to the scanner but no point of a pattern: plain text, asked for or found by content, and
+// the tolerant reader refuse them with the line.
+TEST(LegacyText, NonFiniteValuesAreRefusedWithTheirLine) {
+    for (const std::string bad : {"nan 11\n", "12 inf\n", "12 11 -inf\n", "NAN 3\n"}) {
+        const std::string text = "10 1\n10.5 1\n" + bad + "11 2\n";
+        for (int code : {1, 0, 17}) {
+            const ReadError e = ReadErrorOf(text, "t.xy", code);
+            EXPECT_EQ(e.problem(), Problem::malformed) << bad << code;
+            EXPECT_EQ(e.line(), std::optional<std::uint64_t>(3)) << bad << code;
+        }
+    }
+}
+
 TEST(LegacyText, CranfieldCpiMdiUdf) {
     const std::string cranfield = "Cranfield title   \n3\n10\n0.02\n";
     Measurement m = Read(cranfield + "5\nx\n7\n9", 8);

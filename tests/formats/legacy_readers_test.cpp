@@ -198,6 +198,19 @@ TEST(LegacyText, PlainTextRules) {
     EXPECT_EQ(ReadErrorOf("1.78897\n10 20\n", "a.xy", 1).problem(), Problem::unrecognised);
 }
 
+// nan and inf are numbers to the scanner but no point of a pattern: plain text, asked for or found by content, and
+// the tolerant reader refuse them with the line.
+TEST(LegacyText, NonFiniteValuesAreRefusedWithTheirLine) {
+    for (const std::string bad : {"nan 11\n", "12 inf\n", "12 11 -inf\n", "NAN 3\n"}) {
+        const std::string text = "10 1\n10.5 1\n" + bad + "11 2\n";
+        for (int code : {1, 0, 17}) {
+            const ReadError e = ReadErrorOf(text, "t.xy", code);
+            EXPECT_EQ(e.problem(), Problem::malformed) << bad << code;
+            EXPECT_EQ(e.line(), std::optional<std::uint64_t>(3)) << bad << code;
+        }
+    }
+}
+
 TEST(LegacyText, CranfieldCpiMdiUdf) {
     const std::string cranfield = "Cranfield title   \n3\n10\n0.02\n";
     Measurement m = Read(cranfield + "5\nx\n7\n9", 8);
@@ -206,6 +219,10 @@ TEST(LegacyText, CranfieldCpiMdiUdf) {
     EXPECT_EQ(m.warnings, std::vector<std::string>{"range 1: header claims 3 points, file holds 2"});
     EXPECT_EQ(ReadErrorOf(cranfield, "c", 8).problem(), Problem::no_data);
     EXPECT_EQ(Read(cranfield + "5\n6\n").meta.format_code, 8);
+    // A plain four-line x-y file passes the Cranfield test without holding its data: plain text reads it.
+    m = Read("1 2\n3 4\n5 6\n7 8\n", 0);
+    EXPECT_EQ(m.meta.format_code, 1);
+    EXPECT_EQ(m.scans[0].counts, (std::vector<double>{2, 4, 6, 8}));
 
     const std::string cpi = "Title line\n10.0\n10.1\n0.02\nCu\n1.5406\n03/25/2004 14:22:05\nunused\nMy sample\nscandata\n";
     m = Read(cpi + "100\n0\n-4\n", 0);

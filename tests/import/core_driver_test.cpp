@@ -73,6 +73,17 @@ TEST(CoreDriver, FileThatCannotBeLoaded) {
     ASSERT_EQ(box.ui.messages.size(), 2u);
     EXPECT_EQ(box.ui.messages[0].text, fifo + ": Invalid argument.");
     EXPECT_EQ(box.ui.messages[1].text, fifo + " is not a valid text file");
+
+    // Detection refuses a FIFO and an endless device at once, with the file error (no read that never ends).
+    for (const std::string& odd : {fifo, std::string("/dev/zero")}) {
+        box.ui.messages.clear();
+        EXPECT_EQ(imp.DetectFormat(odd), CFileImporter::FormatUnknown) << odd;
+        ASSERT_EQ(box.ui.messages.size(), 8u) << odd;
+        EXPECT_EQ(box.ui.messages[0].text, odd + ": Invalid argument.");
+        box.ui.messages.clear();
+        EXPECT_EQ(d.DoReadFile(odd.c_str(), CFileImporter::FormatAuto), 0) << odd;
+        EXPECT_FALSE(box.ui.messages.empty()) << odd;
+    }
 }
 
 TEST(CoreDriver, MultiRangeRawFileFillsRangeOne) {

@@ -141,6 +141,16 @@ TEST(ImportDriver, DetectionOrderAndUnknownFormats) {
     // Lines 2 to 4 pass the Cranfield test ("%d" and "%lf" take their first number), line 5 does not: text.
     EXPECT_EQ(imp.DetectFormat(box.Write("d.xy", "1 2\n3 4\n5 6\n7 8\n9 10\n")), CFileImporter::FormatText);
     EXPECT_EQ(imp.DetectFormat(box.Write("e.xy", "10 20\n")), CFileImporter::FormatText);
+    // Four x-y lines pass the Cranfield test but hold no intensity line after its header: text reads them.
+    const std::string four = box.Write("four.xy", "1 2\n3 4\n5 6\n7 8\n");
+    EXPECT_EQ(imp.DetectFormat(four), CFileImporter::FormatText);
+    // A Cranfield header alone, which no later test takes, stays Cranfield (and keeps its message on reading).
+    EXPECT_EQ(imp.DetectFormat(box.Write("h.cr", CranfieldFile(""))), CFileImporter::FormatCranfield);
+    {
+        CXRDData four_points;
+        ASSERT_EQ(four_points.DoReadFile(four.c_str(), CFileImporter::FormatAuto), 1);
+        EXPECT_EQ(Column(four_points, CGraphData::Y), (std::vector<double>{2, 4, 6, 8}));
+    }
     EXPECT_EQ(imp.DetectFormat(box.Write("f.udf", UdfFile("1, 2, 3\r\n"))), CFileImporter::FormatUnknown);
     EXPECT_EQ(imp.DetectFormat(box.Write("g.bin", std::string(300, '\0'))), CFileImporter::FormatUnknown);
     EXPECT_TRUE(box.ui.messages.empty());

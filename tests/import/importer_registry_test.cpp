@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/registry_sandbox.h"
 #include "support/support.h"
@@ -50,4 +52,27 @@ TEST(ImporterRegistry, UnchangedChoicesLeaveTheStoreFileAlone) {
     ASSERT_EQ(::stat(box.user.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);  // never replaced
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}
+
+// The three remembered values reach the store file in one replace (a rename onto it), not one per value.
+TEST(ImporterRegistry, ChoicesAreWrittenBackInOneReplace) {
+    RegistrySandbox box;
+    const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    int renames = 0;
+    {
+        CFileImporter imp(nullptr);  // the first run creates the keys; the values are new in the destructor
+        // Temporary files are watched too: without events between them, the kernel may fold equal renames into one.
+        ASSERT_GE(::inotify_add_watch(fd, box.dir.path().c_str(), IN_MOVED_TO | IN_CREATE), 0);
+    }
+    alignas(inotify_event) char buf[8192];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+        for (char* p = buf; p < buf + n;) {
+            const auto* ev = reinterpret_cast<const inotify_event*>(p);
+            if (ev->len && std::string(ev->name) == "user.reg") ++renames;
+            p += sizeof(inotify_event) + ev->len;
+        }
+    ::close(fd);
+    EXPECT_EQ(renames, 1);
+    EXPECT_NE(ReadFile(box.user).find("\"PeakDataFormat\"=dword:00000001"), std::string::npos);
 }

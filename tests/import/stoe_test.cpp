@@ -230,4 +230,8 @@ TEST_F(Stoe, LongRangesShortFilesAndUnknownAnodes) {
     ASSERT_EQ(Range(Put(cut), 1), 1);
     EXPECT_EQ(counts, RampF(266));
     EXPECT_TRUE(ui.messages.empty());
+    // Into the pattern: the same points, with the counts claimed and found.
+    ASSERT_EQ(imp.ReadStoeFile(Put(cut)), 1);
+    EXPECT_EQ(target.GetSize(), 266);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"range 1: header claims 300 points, file holds 266"});
 }

@@ -20,6 +20,16 @@ bool IsCranfield(Bytes bytes) {
     return points >= 1 && start >= 0 && step > 0;
 }
 
+bool CranfieldHoldsData(Bytes bytes) {
+    PieceReader r(bytes);
+    Piece line;
+    for (int i = 0; i < 4; ++i)
+        if (!r.next(line)) return false;
+    while (r.next(line))
+        if (IsDataLine(line)) return true;
+    return false;
+}
+
 Measurement ReadCranfield(const Source& source) {
     if (!IsCranfield(source.bytes))
         throw ReadError(Problem::unrecognised, "lines 2 to 5 are not a point count, start, step and intensity");

@@ -13,6 +13,9 @@ namespace xrddata::formats {
 // Lines 2 to 5: an integer of at least 1, a start of at least 0, a step above 0 and a lone number (a number
 // followed by a word is refused). A file without a fifth line passes; one without a fourth does not.
 XRDDATA_API bool IsCranfield(Bytes bytes);
+// Whether a data line follows the four header lines: a file the test accepts without one holds no Cranfield
+// data (a plain four-line x-y file passes the test), so detection offers it to the later formats first.
+XRDDATA_API bool CranfieldHoldsData(Bytes bytes);
 // Problem::no_data when no line follows the header.
 XRDDATA_API Measurement ReadCranfield(const Source& source);
 

@@ -1,5 +1,7 @@
 #include "xrddata/formats/read.h"
 
+#include "xrddata/formats/cranfield.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,6 +106,16 @@ Measurement ReadWith(const FormatInfo& format, const Source& source) {
     return m;
 }
 
+// The reason the format gives for bytes that hold no point of it.
+ReadError ErrorOfHeaderOnly(const FormatInfo& format, const Source& source) {
+    try {
+        ReadWith(format, source);
+    } catch (const ReadError& e) {
+        return e;
+    }
+    return ReadError(Problem::no_data, "the file holds no data points");
+}
+
 }  // namespace
 
 Measurement read_source(const Source& source, int format) {
@@ -120,10 +132,17 @@ Measurement read_source(const Source& source, int format) {
         // when none reads a point, the first format's reason is given. Plain text (code 1) keeps its strict rules
         // for callers that ask for it by code, but a file it refuses (a comment line among the numbers) yields to
         // the tolerant text reader at the end of the table instead of failing.
+        // A file that passes the Cranfield test with nothing after its header (a plain four-line x-y file) gives
+        // Cranfield's reason only when no later format gives one.
         constexpr int kPlainText = 1;
-        std::optional<ReadError> first;
+        constexpr int kCranfield = 8;
+        std::optional<ReadError> first, headerOnly;
         for (const FormatInfo& f : format_table()) {
             if (!f.detect(source.bytes)) continue;
+            if (f.code == kCranfield && !CranfieldHoldsData(source.bytes)) {
+                if (!headerOnly) headerOnly = ErrorOfHeaderOnly(f, source);
+                continue;
+            }
             try {
                 Measurement m = ReadWith(f, source);
                 if (m.total_points() > 0) return m;
@@ -134,6 +153,7 @@ Measurement read_source(const Source& source, int format) {
             }
         }
         if (first) throw *first;
+        if (headerOnly) throw *headerOnly;
         throw ReadError(Problem::unrecognised, "the format is not recognised");
     } catch (ReadError& e) {
         if (!name.empty()) e.in_file(name);

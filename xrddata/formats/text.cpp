@@ -49,6 +49,11 @@ Measurement ReadText(const Source& source) {
             throw ReadError(Problem::malformed, "the line does not hold x, y and optionally the error of y")
                 .at_line(r.lines_ended());
         }
+        // nan and inf scan as numbers; a pattern cannot hold them (they would break sorting and every sum).
+        for (int i = 0; i < n; ++i)
+            if (!std::isfinite(v[i]))
+                throw ReadError(Problem::malformed, "the line holds a value that is not a finite number")
+                    .at_line(r.lines_ended());
         scan.two_theta.push_back(v[0]);
         scan.counts.push_back(v[1]);
         errors.push_back(v[2]);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/ui.h"
 
 using xrddata::formats::Measurement;
 using xrddata::formats::Scan;
@@ -59,6 +60,11 @@ void FillPattern(CXRDData& d, const Measurement& m, const PatternFill& rules) {
             for (int i = 0; i < n; ++i) d.SetAt(CGraphData::YError, i, s.sigma[static_cast<size_t>(i)]);
     }
     if (rules.sort) d.Sort();
+}
+
+void ReportRangeOneWarnings(const Measurement& m) {
+    for (const std::string& w : m.warnings)
+        if (w.rfind("range 1: ", 0) == 0) AfxMessageBox(w, MB_ICONINFORMATION | MB_OK);
 }
 
 void SetRadiation(CRadiation& radiation, const std::string& anode, double lambda) {

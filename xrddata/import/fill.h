@@ -33,6 +33,10 @@ struct PatternFill {
 // measurement has no range). Does not touch the radiation.
 void FillPattern(CXRDData& target, const xrddata::formats::Measurement& m, const PatternFill& rules);
 
+// Shows, as information, the reader's warnings about range 1 (the range a pattern holds): a range shorter than
+// its header says is read, and the message gives the points claimed and found.
+void ReportRangeOneWarnings(const xrddata::formats::Measurement& m);
+
 // The anode by name; else the wavelength of a known anode; else the wavelength as a free one.
 void SetRadiation(CRadiation& radiation, const std::string& anode, double lambda);
 

@@ -2,6 +2,7 @@
 // plug-in and built-in readers, content detection in a fixed order, and the import file dialog.
 #include "xrddata/import/importer.h"
 
+#include "xrddata/formats/cranfield.h"
 #include "xrddata/formats/table.h"
 #include "xrddata/import/fill.h"
 #include "xrddata/import/importdialog.h"
@@ -53,14 +54,17 @@ CFileImporter::CFileImporter(CXRDData* target)
     RegCloseKey(hKey);
 }
 
-// The remembered values are written back whatever became of the import.
+// The remembered values are written back whatever became of the import, as one replace of the store file (none
+// when nothing changed), so that a concurrent writer of other values loses nothing.
 CFileImporter::~CFileImporter() {
+    CRegistryTransaction change(CRegistryTransaction::LockAtFirstChange);
     HKEY hKey = OpenFileReaderKey();
     if (!hKey) return;
     CXRDData::WriteProfileString(hKey, "DataDirectory", m_strDataDirectory.c_str());
     CXRDData::WriteProfileInt(hKey, "DataFormat", m_nDataFormat);
     CXRDData::WriteProfileInt(hKey, "PeakDataFormat", m_nPeakDataFormat);
     RegCloseKey(hKey);
+    change.Commit();
 }
 
 int CFileImporter::ReadDataFile(CString fileName, int format, int bPeaks) {
@@ -104,9 +108,18 @@ int CFileImporter::DetectLoaded(const ImportFile& file) {
         for (int i = FormatText; i <= FormatCranfield; ++i) file.ReportError();
         return FormatUnknown;
     }
-    for (const xrddata::formats::FormatInfo& f : xrddata::formats::format_table())
-        if (IsBuiltIn(f.code) && f.detect(file.bytes())) return f.code;
-    return FormatUnknown;
+    // A file that passes the Cranfield test but has no line after its header (a plain four-line x-y file) is
+    // offered to the later tests; Cranfield takes it, with its own message, only when none of them does.
+    int fallback = FormatUnknown;
+    for (const xrddata::formats::FormatInfo& f : xrddata::formats::format_table()) {
+        if (!IsBuiltIn(f.code) || fallback == f.code || !f.detect(file.bytes())) continue;
+        if (f.code == FormatCranfield && !xrddata::formats::CranfieldHoldsData(file.bytes())) {
+            fallback = f.code;
+            continue;
+        }
+        return f.code;
+    }
+    return fallback;
 }
 
 int CFileImporter::ReadLoaded(int format, const ImportFile& file, bool detected) {

@@ -22,6 +22,7 @@ int builtin::ReadDiffracAt(CXRDData* target, const ImportFile& file) {
     try {
         const fmt::Measurement m = fmt::ReadDiffracAt(file.source());
         FillPattern(*target, m, PatternFill{});
+        ReportRangeOneWarnings(m);
         SetRadiation(target->m_Radiation, m.meta.anode, m.meta.wavelength.value_or(0.0));
         target->m_Radiation.SetKa2(m.meta.ka2_present.value_or(false) ? 1 : 0);
         if (MoreRangesDeclared(m)) target->m_strSampleInfo += kFirstRangeNote;

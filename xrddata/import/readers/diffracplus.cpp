@@ -28,6 +28,7 @@ int builtin::ReadDiffracPlus(CXRDData* target, const ImportFile& file) {
     try {
         const fmt::Measurement m = fmt::ReadDiffracPlus(file.source());
         FillPattern(*target, m, PatternFill{});
+        ReportRangeOneWarnings(m);
         SetRadiation(target->m_Radiation, m.meta.anode, m.meta.wavelength.value_or(0.0));
         if (MoreRangesDeclared(m)) target->m_strSampleInfo += kFirstRangeNote;
         return 1;

@@ -263,6 +263,47 @@ TEST(LegacyText, CranfieldCpiMdiUdf) {
     EXPECT_EQ(ReadErrorOf("DataAngleRange,10.0,80.0\nRawScan\n1, 2\n", "u", 5).problem(), Problem::malformed);
 }
 
+// nan and inf in a header number or an intensity of these formats: refused with the line, read by code or found by
+// content (a nan start fails the CPI and MDI tests, inf passes them).
+TEST(LegacyText, CranfieldCpiMdiUdfRefuseNonFiniteNumbers) {
+    const std::string cpiTail = "\nCu\n1.54\n03/25/2004 14:22:05\nunused\nMy sample\nSCANDATA\n5\n";
+    const std::string mdiHead = "03/25/04        XRD1quartz\r\n", mdiData = "\r\n1 2 3 4 5 6 7 8\r\n";
+    const std::string udfHead = "DataAngleRange,10, 10.18,/\r\nScanStepSize,0.02,/\r\n";
+    const std::string udfData = "RawScan\r\n1, 2, 3, 4, 5, 6, 7, 8\r\n9, ";
+    struct Case {
+        std::string bytes;
+        int code;
+        std::uint64_t line;
+        bool detected = true;
+    };
+    const std::vector<Case> cases = {
+        {"t\n3\ninf\n0.02\n5\n", 8, 3},
+        {"t\n3\n10\n0.02\n5\nnan\n7\n", 8, 6},
+        {"t\n3\n10\n0.02\n5\n-inf\n", 8, 6},
+        {"T\nnan\n20\n0.02" + cpiTail, 6, 2, false},
+        {"T\n10\n20\ninf" + cpiTail, 6, 4},
+        {"T\n10\n20\n0.02" + cpiTail + "INF\n", 6, 12},
+        {mdiHead + "nan 0.02 1 CU 1.5406 10.18 10" + mdiData + "9 10\r\n", 7, 2, false},
+        {mdiHead + "10 0.02 1 CU inf 10.18 10" + mdiData + "9 10\r\n", 7, 2},
+        {mdiHead + "10 0.02 1 CU 1.5406 10.18 10" + mdiData + "9 -inf", 7, 4},  // no line end
+        {"DataAngleRange,nan, 10.18,/\r\nScanStepSize,0.02,/\r\n" + udfData + "1\r\n", 5, 1},
+        {"LabdaAlpha1,inf,/\r\n" + udfHead + udfData + "1\r\n", 5, 1},
+        {udfHead + udfData + "nan\r\n", 5, 5},
+        {udfHead + udfData + "inf\r\n", 5, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const auto* found = detect(AsBytes(c.bytes));
+        EXPECT_EQ(found && found->code == c.code, c.detected);
+        for (int code : {c.code, c.detected ? 0 : c.code}) {
+            const ReadError e = ReadErrorOf(c.bytes, "f", code);
+            EXPECT_EQ(e.problem(), Problem::malformed) << code;
+            EXPECT_EQ(e.line(), std::optional<std::uint64_t>(c.line)) << code;
+            EXPECT_NE(e.reason().find("not a finite number"), std::string::npos) << e.what();
+        }
+    }
+}
+
 // Every prefix of a small file of each format reads or fails with a reason; none crashes.
 TEST(LegacyBadInput, TruncatedPrefixes) {
     DiffracPlusFile plus;

@@ -12,6 +12,7 @@ using import_testing::Column;
 using import_testing::CpiFile;
 using import_testing::CranfieldFile;
 using import_testing::ImportSandbox;
+using import_testing::UdfFile;
 
 TEST(TextReader, PointsErrorsNameAndDate) {
     ImportSandbox box;
@@ -173,4 +174,30 @@ TEST(CpiReader, HeaderRadiationAndPoints) {
     EXPECT_EQ(box.ui.messages[0].type, MB_ICONEXCLAMATION | MB_OK);
     EXPECT_EQ(box.ui.messages[1].text, notCpi + " is not a valid Diffraction Technology file");
     EXPECT_EQ(box.ui.messages[1].type, MB_ICONEXCLAMATION | MB_OK);
+}
+
+// A nan or inf that the format test lets through: the format's own message (UDF fails silently), no pattern change
+// but CPI's header before a bad intensity, as for a word there.
+TEST(LegacyTextReaders, NonFiniteNumbersGetTheFormatsMessages) {
+    ImportSandbox box;
+    CXRDData d;
+    CFileImporter imp(&d);
+    EXPECT_EQ(imp.ReadCpiFile(box.Write("y.cpi", CpiFile("5\nnan\n"))), 0);
+    EXPECT_EQ(d.m_strSampleName, "My sample");
+    d.m_strSampleName = "kept";
+    const std::string files[] = {box.Write("e.cpi", CpiFile("5\n", "SCANDATA", "Cu", "1.5406", "10", "inf")),
+                                 box.Write("c.cr", CranfieldFile("5\ninf\n")),
+                                 box.Write("m.mdi", "03/25/04 x\r\n10 0.02 1 CU 1.54 10.04 3\r\n1 nan 3\r\n"),
+                                 box.Write("u.udf", UdfFile("1, 2, 3, 4, 5, 6, 7, 8\r\n-inf\r\n"))};
+    EXPECT_EQ(imp.IsCpiFile(files[0]) + imp.IsCranfieldFile(files[1]) + imp.IsMdiFile(files[2]) +
+                  imp.IsUdfFile(files[3]),
+              4);
+    EXPECT_EQ(imp.ReadCpiFile(files[0]) + imp.ReadCranfieldFile(files[1]) + imp.ReadMdiFile(files[2]) +
+                  imp.ReadUdfFile(files[3]),
+              0);
+    EXPECT_EQ(d.m_strSampleName, "kept");
+    EXPECT_EQ(box.Texts(), (std::vector<std::string>{"Missing y value",
+                                                     files[0] + " is not a valid Diffraction Technology file",
+                                                     files[1] + " is not a valid Cranfield file",
+                                                     files[2] + " is not a valid MDI file"}));
 }

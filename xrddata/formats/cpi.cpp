@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <cmath>
+
 #include "xrddata/formats/dates.h"
 #include "xrddata/formats/error.h"
 #include "xrddata/formats/pieces.h"
@@ -32,8 +34,19 @@ bool ReadHeader(PieceReader& r, Header& h) {
     return true;
 }
 
+// nan and inf convert as numbers; the header line of the first such start, end, step or wavelength, else 0.
+int NonFiniteLine(const Header& h) {
+    if (!std::isfinite(h.start)) return 2;
+    if (!std::isfinite(h.end)) return 3;
+    if (!std::isfinite(h.step)) return 4;
+    if (!std::isfinite(h.lambda)) return 6;
+    return 0;
+}
+
+bool IsScanData(const Header& h) { return strncasecmp(h.line[9].c_str(), "SCANDATA", 8) == 0; }
+
 bool Accepts(const Header& h) {
-    return strncasecmp(h.line[9].c_str(), "SCANDATA", 8) == 0 && h.end > h.start && h.step > 0 && h.lambda > 0;
+    return IsScanData(h) && h.end > h.start && h.step > 0 && h.lambda > 0;
 }
 
 }  // namespace
@@ -49,7 +62,14 @@ namespace {
 Measurement Read(const Source& source, bool data) {
     PieceReader r(source.bytes);
     Header h;
-    if (!ReadHeader(r, h) || !Accepts(h))
+    const bool read = ReadHeader(r, h);
+    // A nan or inf header number is refused with its line, also where the test takes it (an infinite end, step
+    // or wavelength passes the comparisons): no point could lie on such a scan.
+    if (read && IsScanData(h))
+        if (const int line = NonFiniteLine(h))
+            throw ReadError(Problem::malformed, "the start, end, step or wavelength is not a finite number")
+                .at_line(line);
+    if (!read || !Accepts(h))
         throw ReadError(Problem::unrecognised, "line 10 is not SCANDATA after a start, end, step and wavelength");
     Measurement m;
     Metadata& meta = m.meta;
@@ -73,6 +93,8 @@ Measurement Read(const Source& source, bool data) {
         double y;
         if (ScanC(piece, "%lf", &y) != 1)
             throw ReadError(Problem::malformed, "the data line holds no intensity").at_line(r.lines_ended());
+        if (!std::isfinite(y))
+            throw ReadError(Problem::malformed, "the intensity is not a finite number").at_line(r.lines_ended());
         scan.two_theta.push_back(x);
         scan.counts.push_back(y);
         x += h.step;

@@ -1,5 +1,7 @@
 #include "xrddata/formats/cranfield.h"
 
+#include <cmath>
+
 #include "xrddata/formats/error.h"
 #include "xrddata/formats/pieces.h"
 #include "xrddata/platform/scan.h"
@@ -45,6 +47,11 @@ Measurement ReadCranfield(const Source& source) {
     const double start = CAtof(line);
     r.next(line);
     const double step = CAtof(line);
+    // nan and inf convert as numbers; an infinite start or step passes the test.
+    if (!std::isfinite(start) || !std::isfinite(step))
+        throw ReadError(Problem::malformed,
+                        std::string(std::isfinite(start) ? "the step" : "the start angle") + " is not a finite number")
+            .at_line(std::isfinite(start) ? 4 : 3);
     m.meta.date = FileTimeDate(source.modified);
 
     Scan scan;
@@ -58,6 +65,10 @@ Measurement ReadCranfield(const Source& source) {
         anyLine = true;
         double y;
         if (ScanC(line, "%lf", &y) != 1) continue;
+        // A line that converts is a number here, as on line 5 for the test: a nan or inf intensity is refused rather
+        // than skipped like a word, which would move every later point to the angle before its own.
+        if (!std::isfinite(y))
+            throw ReadError(Problem::malformed, "the intensity is not a finite number").at_line(r.lines_ended());
         scan.two_theta.push_back(x);
         scan.counts.push_back(y);
         x += step;

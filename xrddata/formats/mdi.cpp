@@ -1,5 +1,7 @@
 #include "xrddata/formats/mdi.h"
 
+#include <cmath>
+
 #include "xrddata/formats/dates.h"
 #include "xrddata/formats/error.h"
 #include "xrddata/formats/pieces.h"
@@ -23,6 +25,10 @@ bool ReadHead(PieceReader& r, std::string& title, ScanLine& s) {
                  &s.points) == 7;
 }
 
+bool Finite(const ScanLine& s) {
+    return std::isfinite(s.start) && std::isfinite(s.step) && std::isfinite(s.wavelength) && std::isfinite(s.end);
+}
+
 bool Accepts(const ScanLine& s) { return s.end > s.start && s.step > 0 && s.wavelength > 0; }
 
 }  // namespace
@@ -38,7 +44,12 @@ Measurement ReadMdi(const Source& source) {
     PieceReader r(source.bytes);
     std::string title;
     ScanLine s;
-    if (!ReadHead(r, title, s) || !Accepts(s))
+    const bool read = ReadHead(r, title, s);
+    // nan and inf convert as numbers, and an infinite end or wavelength passes the test.
+    if (read && !Finite(s))
+        throw ReadError(Problem::malformed, "the start, step, wavelength or end of line 2 is not a finite number")
+            .at_line(2);
+    if (!read || !Accepts(s))
         throw ReadError(Problem::unrecognised, "line 2 is not start, step, number, anode, wavelength, end, points")
             .at_line(2);
     Measurement m;
@@ -60,7 +71,12 @@ Measurement ReadMdi(const Source& source) {
     while (r.next(line)) {
         const int n = ScanC(line, "%lf %lf %lf %lf %lf %lf %lf %lf", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6],
                             &v[7]);
-        for (int k = 0; k < n; ++k) scan.counts.push_back(v[k]);
+        for (int k = 0; k < n; ++k) {
+            if (!std::isfinite(v[k]))
+                throw ReadError(Problem::malformed, "an intensity is not a finite number")
+                    .at_line(r.lines_ended() + (IsDataLine(line) ? 0 : 1));
+            scan.counts.push_back(v[k]);
+        }
     }
     scan.two_theta.resize(scan.counts.size());
     for (std::size_t i = 0; i < scan.counts.size(); ++i) scan.two_theta[i] = s.start + static_cast<double>(i) * s.step;

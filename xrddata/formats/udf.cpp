@@ -6,6 +6,7 @@
 #include "xrddata/formats/dates.h"
 #include "xrddata/formats/error.h"
 #include "xrddata/formats/pieces.h"
+#include "xrddata/platform/scan.h"
 
 namespace xrddata::formats {
 
@@ -75,11 +76,16 @@ Measurement ReadUdf(const Source& source) {
             case DataAngleRange:
                 if (ScanC(value, "%lf, %lf", &start, &end) != 2)
                     throw ReadError(Problem::malformed, "DataAngleRange does not give two angles").at_line(number);
+                if (!std::isfinite(start) || !std::isfinite(end))
+                    throw ReadError(Problem::malformed, "a DataAngleRange angle is not a finite number")
+                        .at_line(number);
                 haveRange = true;
                 break;
             case ScanStepSize:
                 if (ScanC(value, "%lf", &step) != 1)
                     throw ReadError(Problem::malformed, "ScanStepSize does not give the step").at_line(number);
+                if (!std::isfinite(step))
+                    throw ReadError(Problem::malformed, "the ScanStepSize is not a finite number").at_line(number);
                 haveStep = true;
                 break;
             case RawScan:
@@ -111,6 +117,10 @@ Measurement ReadUdf(const Source& source) {
             case Lambda1: {
                 const std::string text = Clean(value);
                 meta.wavelength = ParseDecimalComma(text);
+                // The import sets the wavelength the C library's atof reads.
+                if ((meta.wavelength && !std::isfinite(*meta.wavelength)) || !std::isfinite(CAtof(text.c_str())))
+                    throw ReadError(Problem::malformed, "the LabdaAlpha1 wavelength is not a finite number")
+                        .at_line(number);
                 meta.properties.emplace_back("LabdaAlpha1", text);
                 break;
             }
@@ -139,7 +149,12 @@ Measurement ReadUdf(const Source& source) {
         double v[8];
         const int n = ScanC(line, "%lf, %lf, %lf, %lf, %lf, %lf, %lf, %lf", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
                             &v[6], &v[7]);
-        for (int i = 0; i < n; ++i) scan.counts.push_back(v[i]);
+        for (int i = 0; i < n; ++i) {
+            if (!std::isfinite(v[i]))
+                throw ReadError(Problem::malformed, "an intensity is not a finite number")
+                    .at_line(r.lines_ended() + (IsDataLine(line) ? 0 : 1));
+            scan.counts.push_back(v[i]);
+        }
     }
     if (scan.counts.empty()) throw ReadError(Problem::no_data, "no intensities follow RawScan");
     scan.two_theta.resize(scan.counts.size());

@@ -34,7 +34,16 @@ int builtin::ReadCpi(CXRDData* target, const ImportFile& file) {
             fill(fmt::ReadCpi(file.source()));
             return 1;
         } catch (const fmt::ReadError&) {
-            fill(fmt::ReadCpiHeader(file.source()));
+            fmt::Measurement header;
+            try {
+                header = fmt::ReadCpiHeader(file.source());
+            } catch (const fmt::ReadError&) {
+                // A start, end, step or wavelength of inf or nan: the header is refused as a whole.
+                AfxMessageBox(::Format("%s is not a valid Diffraction Technology file", file.name.c_str()),
+                              MB_ICONEXCLAMATION | MB_OK);
+                return 0;
+            }
+            fill(header);
             AfxMessageBox("Missing y value", MB_ICONEXCLAMATION | MB_OK);
             return 0;
         }

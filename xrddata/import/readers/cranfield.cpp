@@ -25,7 +25,13 @@ int builtin::ReadCranfield(CXRDData* target, const ImportFile& file) {
         try {
             FillPattern(*target, fmt::ReadCranfield(file.source()), rules);
             return 1;
-        } catch (const fmt::ReadError&) {
+        } catch (const fmt::ReadError& e) {
+            // The test passed, but the start, the step or an intensity is inf or nan.
+            if (e.problem() == fmt::Problem::malformed) {
+                AfxMessageBox(::Format("%s is not a valid Cranfield file", file.name.c_str()),
+                              MB_ICONEXCLAMATION | MB_OK);
+                return 0;
+            }
             // The title and date are set before the data turn out to be missing.
             fmt::Measurement header;
             fmt::PieceReader lines(file.bytes());

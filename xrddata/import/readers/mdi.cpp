@@ -27,6 +27,10 @@ int builtin::ReadMdi(CXRDData* target, const ImportFile& file) {
         // Fewer or more intensities than line 2 states: a failed read, without a message.
         const fmt::Scan& s = m.scans.front();
         return static_cast<std::int64_t>(s.size()) == s.declared_points.value_or(-1) ? 1 : 0;
+    } catch (const fmt::ReadError&) {
+        // The test passed, but a header number or an intensity is inf or nan.
+        AfxMessageBox(::Format("%s is not a valid MDI file", file.name.c_str()), MB_ICONEXCLAMATION);
+        return 0;
     } catch (const std::exception& e) {
         ReportException(e);
         return 0;

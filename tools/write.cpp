@@ -19,22 +19,6 @@ namespace fmt = xrddata::formats;
 namespace tool {
 namespace {
 
-// x, y and error per line in the shortest form that reads back to the same double.
-std::string Columns(CGraphData& points, char sep, const char* eol) {
-    std::string out;
-    const int n = points.GetSize();
-    out.reserve(static_cast<size_t>(n) * 32);
-    for (int i = 0; i < n; ++i) {
-        out += ShortestNumber(points.GetAt(CGraphData::X, i));
-        out += sep;
-        out += ShortestNumber(points.GetAt(CGraphData::Y, i));
-        out += sep;
-        out += ShortestNumber(points.GetAt(CGraphData::YError, i));
-        out += eol;
-    }
-    return out;
-}
-
 // The archive record, written by the pattern itself into a private temporary file and read back.
 std::string ArchiveBytes(CXRDData& pattern) {
     const char* dir = std::getenv("TMPDIR");
@@ -72,13 +56,13 @@ std::string OutputBytes(OutFormat format, CXRDData& pattern, CGraphData& points,
     if (points.GetSize() == 0) throw std::runtime_error("no points to write");
     switch (format) {
         case OutFormat::Xye:
-            return (context.header ? HeaderLines(context, "\n") : std::string()) + Columns(points, ' ', "\n");
+            return (context.header ? HeaderLines(context, "\n") : std::string()) + PointColumns(points, ' ', "\n");
         case OutFormat::Csv:
             return (context.header ? HeaderLines(context, "\n") : std::string()) + "two_theta,intensity,error\n" +
-                   Columns(points, ',', "\n");
+                   PointColumns(points, ',', "\n");
         case OutFormat::Text:
             // The text export's layout (tab-separated, CR LF), with every digit the numbers need.
-            return (context.header ? HeaderLines(context, "\r\n") : std::string()) + Columns(points, '\t', "\r\n");
+            return (context.header ? HeaderLines(context, "\r\n") : std::string()) + PointColumns(points, '\t', "\r\n");
         default: break;
     }
     const fmt::WriterInfo* writer = fmt::find_writer(CoreWriterName(format));

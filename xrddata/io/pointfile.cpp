@@ -14,9 +14,7 @@ std::string ShortestNumber(double v) {
     return std::string(buf, res.ptr);
 }
 
-namespace {
-
-std::string Columns(CGraphData& points, char sep) {
+std::string PointColumns(CGraphData& points, char sep, const char* eol) {
     std::string out;
     const int n = points.GetSize();
     out.reserve(static_cast<size_t>(n) * 32);
@@ -26,16 +24,14 @@ std::string Columns(CGraphData& points, char sep) {
         out += ShortestNumber(points.GetAt(CGraphData::Y, i));
         out += sep;
         out += ShortestNumber(points.GetAt(CGraphData::YError, i));
-        out += '\n';
+        out += eol;
     }
     return out;
 }
 
-}  // namespace
+std::string XyeText(CGraphData& points) { return PointColumns(points, ' '); }
 
-std::string XyeText(CGraphData& points) { return Columns(points, ' '); }
-
-std::string CsvText(CGraphData& points) { return "two_theta,intensity,error\n" + Columns(points, ','); }
+std::string CsvText(CGraphData& points) { return "two_theta,intensity,error\n" + PointColumns(points, ','); }
 
 void WriteWholeFile(const CString& path, const std::string& bytes) {
     CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);

@@ -15,6 +15,9 @@ XRDDATA_API void WriteXyeFile(CGraphData& points, const CString& path);
 // The header line "two_theta,intensity,error", then one "x,y,error" line per point.
 XRDDATA_API void WriteCsvFile(CGraphData& points, const CString& path);
 
+// "x SEP y SEP error EOL" per point, numbers in the shortest form that reads back to the same double.
+XRDDATA_API std::string PointColumns(CGraphData& points, char sep, const char* eol = "\n");
+
 // The text of the two formats (what the writers put in the file).
 XRDDATA_API std::string XyeText(CGraphData& points);
 XRDDATA_API std::string CsvText(CGraphData& points);

@@ -66,8 +66,10 @@ void WidthFilters(const double* y, int n, int m, double step, double* sy, double
     const int first = m, last = n - m - 3;
     if (first > last) return;
     CSGWindowFilter f(m, order);
-    // Normalisations h^ld/ld! of the smoothing (1) and the first-derivative (h) filters.
-    f.Apply(y, n, first, last, sy, 1.0, dy, step);
+    // Normalisations h^ld/ld! of the smoothing (1) and the first-derivative (h) filters. The column holds points
+    // 0..n-1, so the filter is told n-1: its lanes beyond the last output read at most that position (the
+    // outputs themselves reach no further than last + m = n-3, so nothing they use changes).
+    f.Apply(y, n - 1, first, last, sy, 1.0, dy, step);
 }
 
 namespace {
@@ -166,7 +168,7 @@ double WidthTrial(const double* x, const double* y, double* sy, double* dy, int 
             const long long chunk = group * ((8192 + group - 1) / group);
             for (long long lo = first; lo <= last; lo += chunk) {
                 const int hi = static_cast<int>(last - lo < chunk ? last : lo + chunk - 1);
-                f.Apply(y, n, static_cast<int>(lo), hi, sy, 1.0, dy, s);
+                f.Apply(y, n - 1, static_cast<int>(lo), hi, sy, 1.0, dy, s);  // points 0..n-1, as above
                 sums.Add(hi);
             }
         }

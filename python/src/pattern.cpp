@@ -18,7 +18,6 @@
 #include "xrddata/io/load.h"
 #include "xrddata/io/pointfile.h"
 #include "xrddata/io/xrddfile.h"
-#include "xrddata/pattern/ka2sweep.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/window.h"
 
@@ -162,7 +161,7 @@ public:
         if (!ratio) {
             CXRDData::StripKa2();
         } else {
-            StripWithRatio(*ratio);
+            StripKa2WithRatio(*ratio);
         }
         return true;
     }
@@ -237,32 +236,9 @@ private:
         return a;
     }
 
-    void StripWithRatio(double R);
 
     bool busy_ = false;
 };
-
-void PyPattern::StripWithRatio(double R) {
-    const int n = GetSize();
-    if (!(m_nTypeFlag & BackgroundSubtractedBit)) m_OriginalData = static_cast<const CGraphData&>(*this);
-    SetCustomErrors();
-    double *x, *y, *v;
-    int nn;
-    GetDataRef(x, y, v, nn);
-    for (int i = 0; i < n; ++i) v[i] = v[i] * v[i];
-    const CRadiation& radiation = m_Radiation;
-    Ka2Sweep(x, y, v, n, R, [&radiation](double twoTheta) { return radiation.Ka2PositionDegrees(twoTheta); });
-    for (int i = 0; i < n; ++i) v[i] = v[i] >= 0.0 ? std::sqrt(v[i]) : std::numeric_limits<double>::min();
-    if (m_Background.GetSize() > 0) {
-        double *bx, *by, *be;
-        int nb;
-        m_Background.GetDataRef(bx, by, be, nb);
-        for (int i = 0; i < nb; ++i) by[i] *= 1.0 / (R + 1.0);
-    }
-    GenerateErrors();
-    RefreshFeatureWidth();
-    m_nTypeFlag |= Ka2StrippedBit;
-}
 
 std::string Lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -16,7 +16,12 @@ void CXRDData::StripKa2() {
     if (m_nTypeFlag & Ka2StrippedBit) return;
     const int n = GetSize();
     if (!m_Radiation.IsValidTarget() || !m_Radiation.IsKa2() || n < 1) return;
-    const double R = m_Radiation.GetKa2Ratio();
+    StripKa2WithRatio(m_Radiation.GetKa2Ratio());
+}
+
+// The stripping itself, with the intensity ratio R = I(K-alpha2) / I(K-alpha1) given.
+void CXRDData::StripKa2WithRatio(double R) {
+    const int n = GetSize();
     if (!(m_nTypeFlag & BackgroundSubtractedBit)) m_OriginalData = static_cast<const CGraphData&>(*this);
     SetCustomErrors();
     double *x, *y, *v;

@@ -138,6 +138,9 @@ public:
     void RefreshFeatureWidth();
 
 protected:
+    // StripKa2 with a given intensity ratio R = I(K-alpha2) / I(K-alpha1), for a pattern whose radiation has
+    // K-alpha2 (the caller checks); the pattern's own ratio is what StripKa2 passes.
+    void StripKa2WithRatio(double R);
     void HeaderInit();
 
     void ClearTypeFlag();

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -100,6 +101,31 @@ bool PrintAll(const std::string& text) {
     }
 }
 
+namespace {
+
+// The output's path with every link and "." or ".." resolved, as far as it exists (weakly_canonical). The folder
+// is resolved once per distinct folder: a thousand outputs in one folder cost a thousand look-ups of a name, not
+// a walk of the whole path each. An output that is itself a link is resolved whole.
+class OutputKeys {
+public:
+    std::string Of(const std::string& out) {
+        const fs::path path = fs::absolute(out);
+        const fs::path name = path.filename();
+        struct stat st {};
+        const bool link = ::lstat(out.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+        if (link || name.empty() || name == "." || name == "..") return fs::weakly_canonical(path).string();
+        const std::string folder = path.parent_path().string();
+        auto it = m_folders.find(folder);
+        if (it == m_folders.end()) it = m_folders.emplace(folder, fs::weakly_canonical(path.parent_path())).first;
+        return (it->second / name).string();
+    }
+
+private:
+    std::map<std::string, fs::path> m_folders;
+};
+
+}  // namespace
+
 void CheckOutputsApart(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs) {
     std::set<std::pair<dev_t, ino_t>> ins;
     for (const std::string& in : inputs) {
@@ -107,12 +133,13 @@ void CheckOutputsApart(const std::vector<std::string>& inputs, const std::vector
         if (!IsStdout(in) && ::stat(in.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ins.insert({st.st_dev, st.st_ino});
     }
     std::set<std::string> seen;
+    OutputKeys keys;
     for (const std::string& out : outputs) {
         if (IsStdout(out)) continue;
         struct stat st {};
         if (::stat(out.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ins.count({st.st_dev, st.st_ino}))
             throw std::runtime_error("the output " + Printable(out) + " is an input file; nothing was written");
-        const std::string key = fs::weakly_canonical(fs::absolute(out)).string();
+        const std::string key = keys.Of(out);
         if (!seen.insert(key).second)
             throw std::runtime_error("two outputs would both be written to " + Printable(out) +
                                      "; nothing was written");

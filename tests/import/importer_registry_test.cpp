@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +11,7 @@
 #include "support/support.h"
 #include "xrddata/import/importer.h"
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/registry.h"
 
 using testing_support::ReadFile;
 using testing_support::RegistrySandbox;
@@ -75,4 +78,43 @@ TEST(ImporterRegistry, ChoicesAreWrittenBackInOneReplace) {
     ::close(fd);
     EXPECT_EQ(renames, 1);
     EXPECT_NE(ReadFile(box.user).find("\"PeakDataFormat\"=dword:00000001"), std::string::npos);
+}
+
+// An importer that finds the store as the last one on this thread left it takes the choices without reading;
+// a change by another writer (another process's file, another thread's value) is read, and the next write-back
+// does not undo it.
+TEST(ImporterRegistry, ChoicesChangedElsewhereAreReadAndKept) {
+    RegistrySandbox box;
+    { CFileImporter first(nullptr); }
+    { CFileImporter kept(nullptr); }
+    const std::string changed = "REGEDIT4\r\n\r\n" + Section("DataDirectory", "\"/data/run 7\"") +
+                                Section("DataFormat", "dword:00000005") + Section("PeakDataFormat", "dword:00000002");
+    testing_support::WriteFile(box.user + ".new", changed);
+    ASSERT_EQ(std::rename((box.user + ".new").c_str(), box.user.c_str()), 0);  // as another process replaces it
+    {
+        CFileImporter imp(nullptr);
+        EXPECT_EQ(imp.GetDataDirectory(), "/data/run 7");
+        EXPECT_EQ(imp.GetDataFormat(), 5);
+        EXPECT_EQ(imp.GetPeakDataFormat(), 2);
+    }
+    EXPECT_NE(ReadFile(box.user).find("\"DataFormat\"=dword:00000005"), std::string::npos);
+
+    std::thread([] {
+        CRegistryTransaction change;
+        HKEY hKey = nullptr;
+        ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Tarvenic\\File Reader\\DataFormat", 0,
+                               KEY_ALL_ACCESS, &hKey),
+                  ERROR_SUCCESS);
+        const BYTE seven[4] = {7, 0, 0, 0};
+        EXPECT_EQ(RegSetValueEx(hKey, "DataFormat", 0, REG_DWORD, seven, sizeof seven), ERROR_SUCCESS);
+        RegCloseKey(hKey);
+        EXPECT_EQ(change.Commit(), ERROR_SUCCESS);
+    }).join();
+    {
+        CFileImporter imp(nullptr);
+        EXPECT_EQ(imp.GetDataFormat(), 7);
+        EXPECT_EQ(imp.GetDataDirectory(), "/data/run 7");
+    }
+    { CFileImporter again(nullptr); }
+    EXPECT_NE(ReadFile(box.user).find("\"DataFormat\"=dword:00000007"), std::string::npos);
 }

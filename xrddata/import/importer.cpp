@@ -14,6 +14,8 @@
 #include "xrddata/platform/exceptions.h"
 #include "xrddata/platform/ui.h"
 
+#include <cstdint>
+#include <cstring>
 #include <exception>
 
 const char* const DiffracPlusKey = "RAW1.01";
@@ -41,11 +43,29 @@ HKEY OpenFileReaderKey() {
     return hReader;
 }
 
+// The remembered choices as this thread last wrote them, with the content of the store that write left: while
+// the store still has that content, it holds exactly these three values, so reading them again would give the
+// same and writing the same values again would change nothing (an import in a loop costs no store look-up).
+struct RememberedChoices {
+    std::uint64_t serial = 0;  // 0: nothing kept
+    CString directory;         // as the store gives it back: up to a first zero character
+    int dataFormat = 0;
+    int peakDataFormat = 0;
+};
+thread_local RememberedChoices t_remembered;
+
 }  // namespace
 
 CFileImporter::CFileImporter(CXRDData* target)
     : m_pTarget(target), m_nDataFormat(FormatAuto), m_nPeakDataFormat(FormatText) {
     CRegistryReadScope scope;
+    const RememberedChoices& kept = t_remembered;
+    if (kept.serial != 0 && RegistryUserContentSerial() == kept.serial) {
+        m_strDataDirectory = kept.directory;
+        m_nDataFormat = kept.dataFormat;
+        m_nPeakDataFormat = kept.peakDataFormat;
+        return;
+    }
     HKEY hKey = OpenFileReaderKey();
     if (!hKey) return;
     m_strDataDirectory = CXRDData::GetProfileString(hKey, "DataDirectory", "");
@@ -57,14 +77,28 @@ CFileImporter::CFileImporter(CXRDData* target)
 // The remembered values are written back whatever became of the import, as one replace of the store file (none
 // when nothing changed), so that a concurrent writer of other values loses nothing.
 CFileImporter::~CFileImporter() {
+    RememberedChoices& kept = t_remembered;
+    const char* directory = m_strDataDirectory.c_str();  // the text the store takes
+    if (kept.serial != 0 && kept.dataFormat == m_nDataFormat && kept.peakDataFormat == m_nPeakDataFormat &&
+        kept.directory == directory && RegistryUserContentSerial() == kept.serial)
+        return;
+    kept.serial = 0;
     CRegistryTransaction change(CRegistryTransaction::LockAtFirstChange);
     HKEY hKey = OpenFileReaderKey();
     if (!hKey) return;
-    CXRDData::WriteProfileString(hKey, "DataDirectory", m_strDataDirectory.c_str());
-    CXRDData::WriteProfileInt(hKey, "DataFormat", m_nDataFormat);
-    CXRDData::WriteProfileInt(hKey, "PeakDataFormat", m_nPeakDataFormat);
+    // Each is written whatever became of the one before.
+    int written = CXRDData::WriteProfileString(hKey, "DataDirectory", directory);
+    written &= CXRDData::WriteProfileInt(hKey, "DataFormat", m_nDataFormat);
+    written &= CXRDData::WriteProfileInt(hKey, "PeakDataFormat", m_nPeakDataFormat);
     RegCloseKey(hKey);
-    change.Commit();
+    if (change.Commit() != ERROR_SUCCESS || !written) return;
+    // 0 while a transaction of the caller's holds the lock: its content may still change or be dropped.
+    if (const std::uint64_t serial = RegistryUserContentSerial()) {
+        kept.directory = directory;
+        kept.dataFormat = m_nDataFormat;
+        kept.peakDataFormat = m_nPeakDataFormat;
+        kept.serial = serial;
+    }
 }
 
 int CFileImporter::ReadDataFile(CString fileName, int format, int bPeaks) {

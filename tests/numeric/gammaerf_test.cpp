@@ -5,18 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "support/support.h"
 #include "xrddata/numeric/gammaerf.h"
 
 namespace {
 
-std::string Raised(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const char* msg) {
-        return msg;
-    }
-    return "";
-}
+using testing_support::Raised;
 
 // P(a, x) from the C library: P(1/2, x) = erf(√x), P(1, x) = 1 - e^-x and P(a+1, x) = P(a, x) - x^a e^-x / Γ(a+1).
 double ReferenceP(double a, double x) {

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "support/support.h"
 #include "xrddata/numeric/alloc.h"
 #include "xrddata/numeric/savgol.h"
 #include "xrddata/numeric/sgfilter.h"
@@ -68,12 +69,7 @@ TEST(SavitkyGolay, WrapAroundOrderAndBadArguments) {
 
     for (auto [np, nl, nr, ld, m] : {std::tuple{4, 2, 2, 0, 2}, {5, -1, 5, 0, 2}, {5, 5, -1, 0, 2}, {5, 2, 2, 3, 2},
                                      {5, 1, 1, 0, 3}, {5, 2, 2, -1, 2}, {7, 2147483647, 2147483647, 0, 2}}) {
-        std::string msg;
-        try {
-            SavitkyGolay(OneBased(c), np, nl, nr, ld, m);
-        } catch (const char* e) {
-            msg = e;
-        }
+        const std::string msg = testing_support::Raised([&] { SavitkyGolay(OneBased(c), np, nl, nr, ld, m); });
         EXPECT_EQ(msg, "bad args in SavitkyGolay") << np << "," << nl << "," << nr << "," << ld << "," << m;
     }
 }

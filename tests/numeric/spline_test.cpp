@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/support.h"
 #include "xrddata/numeric/alloc.h"
 #include "xrddata/numeric/gaussjordan.h"
 #include "xrddata/numeric/spline.h"
@@ -16,14 +17,7 @@ namespace {
 
 using Vec = std::vector<double>;
 
-std::string Raised(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const char* msg) {
-        return msg;
-    }
-    return "";
-}
+using testing_support::Raised;
 
 Vec Derivs(Vec& x, Vec& y, double yp1, double ypn) {
     Vec y2(x.size(), 99.0);

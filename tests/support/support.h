@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,16 @@ public:
 
     std::string data;
 };
+
+// The message the numerical routines throw (a C string) when f fails, or empty when it returns.
+inline std::string Raised(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const char* message) {
+        return message;
+    }
+    return "";
+}
 
 // The shortest "%.10g" text of a value, as the text-format writers put numbers.
 std::string Number(double v);

@@ -133,16 +133,8 @@ static void BM_ArchiveStoreLoadMillion(benchmark::State& state) {
         g.SetAt(CGraphData::YError, i, 1.0);
     }
     for (auto _ : state) {
-        CMemFile file;
-        {
-            CArchive ar(&file, CArchive::store);
-            g.Serialize(ar);
-            ar.Close();
-        }
-        file.SeekToBegin();
         CGraphData back;
-        CArchive ar(&file, CArchive::load);
-        back.Serialize(ar);
+        bench_support::ArchiveRoundTrip(g, back);
         benchmark::DoNotOptimize(back.GetSize());
     }
 }

@@ -2,6 +2,8 @@
 // there for the programs that construct patterns.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,11 @@
 #include <random>
 #include <string>
 #include <system_error>
+
+#include "xrddata/import/importer.h"
+#include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/archive.h"
+#include "xrddata/platform/memfile.h"
 
 namespace bench_support {
 
@@ -120,6 +127,36 @@ inline void WriteXrdml(std::FILE* f, int n, double step) {
     std::mt19937 rng(1);
     for (int i = 0; i < n; ++i) std::fprintf(f, i ? " %u" : "%u", 100 + rng() % 5000);
     std::fprintf(f, "</counts>\r\n</dataPoints>\r\n</scan>\r\n</xrdMeasurement>\r\n</xrdMeasurements>\r\n");
+}
+
+// Writes object's archive record to a memory file and loads it into back, as a store and a later load would;
+// returns the record's size in bytes.
+template <class T>
+std::int64_t ArchiveRoundTrip(T& object, T& back) {
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        object.Serialize(ar);
+        ar.Close();
+    }
+    file.SeekToBegin();
+    CArchive ar(&file, CArchive::load);
+    back.Serialize(ar);
+    return static_cast<std::int64_t>(file.GetLength());
+}
+
+// One reader of the import alone (no detection, no error or width derivation) on the file at path, over and over;
+// points is the file's point count, for the items-per-second figure.
+inline void ImportReaderLoop(benchmark::State& state, const std::string& path,
+                             int (CFileImporter::*read)(const CString&), int points) {
+    Box();
+    CXRDData target;
+    CFileImporter imp(&target);
+    for (auto _ : state) {
+        if (!(imp.*read)(path)) state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(target.GetSize());
+    }
+    state.SetItemsProcessed(state.iterations() * points);
 }
 
 }  // namespace bench_support

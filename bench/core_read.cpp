@@ -46,14 +46,8 @@ static void BM_Core_ReadFile_DiffracPlus_1M(benchmark::State& state) {
 BENCHMARK(BM_Core_ReadFile_DiffracPlus_1M)->Unit(benchmark::kMillisecond);
 
 static void BM_Import_ReadDiffracPlusFile_1M(benchmark::State& state) {
-    const std::string path = Save("plus.raw", DiffracPlusBytes(kPoints));
-    CXRDData target;
-    CFileImporter imp(&target);
-    for (auto _ : state) {
-        if (!imp.ReadDiffracPlusFile(path)) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(target.GetSize());
-    }
-    state.SetItemsProcessed(state.iterations() * kPoints);
+    bench_support::ImportReaderLoop(state, Save("plus.raw", DiffracPlusBytes(kPoints)),
+                                    &CFileImporter::ReadDiffracPlusFile, kPoints);
 }
 BENCHMARK(BM_Import_ReadDiffracPlusFile_1M)->Unit(benchmark::kMillisecond);
 

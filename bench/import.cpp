@@ -45,14 +45,7 @@ void Full(benchmark::State& state, const std::string& path, int format) {
 }
 
 void ReaderOnly(benchmark::State& state, const std::string& path, int (CFileImporter::*read)(const CString&)) {
-    bench_support::Box();
-    CXRDData d;
-    CFileImporter imp(&d);
-    for (auto _ : state) {
-        if (!(imp.*read)(path)) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(d.GetSize());
-    }
-    state.SetItemsProcessed(state.iterations() * kPoints);
+    bench_support::ImportReaderLoop(state, path, read, kPoints);
 }
 
 void Derivation(benchmark::State& state, const std::string& path, int format) {

@@ -40,17 +40,8 @@ void BM_StoreLoadPattern(benchmark::State& state) {
     CXRDData loaded;
     int64_t recordBytes = 0;
     for (auto _ : state) {
-        CMemFile f;
-        {
-            CArchive ar(&f, CArchive::store);
-            d.Serialize(ar);
-            ar.Close();
-        }
-        f.SeekToBegin();
-        CArchive ar(&f, CArchive::load);
-        loaded.Serialize(ar);
+        recordBytes = bench_support::ArchiveRoundTrip(d, loaded);
         benchmark::DoNotOptimize(loaded.GetSize());
-        recordBytes = static_cast<int64_t>(f.GetLength());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * recordBytes);
 }

@@ -83,15 +83,7 @@ void BM_RawV4_ReadFileDetected(benchmark::State& state) {
 }
 
 void BM_DiffracPlus_ReadFile(benchmark::State& state) {
-    bench_support::Box();
-    const std::string path = DiffracPlusFile(kPoints);
-    CXRDData target;
-    CFileImporter imp(&target);
-    for (auto _ : state) {
-        if (!imp.ReadDiffracPlusFile(path)) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(target.GetSize());
-    }
-    state.SetItemsProcessed(state.iterations() * kPoints);
+    bench_support::ImportReaderLoop(state, DiffracPlusFile(kPoints), &CFileImporter::ReadDiffracPlusFile, kPoints);
 }
 
 }  // namespace

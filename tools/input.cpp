@@ -13,10 +13,10 @@
 #include "headed.h"
 #include "tool.h"
 #include "xrddata/formats/read.h"
+#include "xrddata/import/importdialog.h"
 #include "xrddata/import/importer.h"
 #include "xrddata/import/plugincount.h"
-#include "xrddata/io/formatlist.h"
-#include "xrddata/io/xrddfile.h"
+#include "xrddata/pattern/xrddfile.h"
 #include "xrddata/platform/exceptions.h"
 
 namespace fmt = xrddata::formats;
@@ -119,7 +119,7 @@ Input ReadByImport(const std::string& shown, const std::string& file, const fmt:
                 CFileImporter importer(&scratch);
                 format.code = importer.DetectFormat(file);
             }
-            format.name = BuiltInFormatName(format.code);
+            format.name = CImportFileDialog::BuiltInFormatName(format.code);
             ok = 0;
             if (format.code > 0) {
                 // The reader itself rather than DoReadFile: DoReadFile gives every pattern the error model's errors,

@@ -1,4 +1,4 @@
-#include "xrddata/io/xrddfile.h"
+#include "xrddata/pattern/xrddfile.h"
 
 #include <cstdio>
 

@@ -24,15 +24,6 @@ namespace fmt = xrddata::formats;
 namespace tool {
 namespace {
 
-constexpr unsigned char kArchiveMagic[4] = {0x40, 0x18, 0x24, 0x37};
-
-bool IsArchive(fmt::Bytes b) {
-    if (b.size() < 4) return false;
-    for (int i = 0; i < 4; ++i)
-        if (static_cast<unsigned char>(b[i]) != kArchiveMagic[i]) return false;
-    return true;
-}
-
 // A copy of standard input on disk, for the readers that open a file by name (the archive, the import); removed
 // when it goes out of scope.
 class TempCopy {
@@ -185,7 +176,7 @@ Input ReadInput(const std::string& path) {
         return copy->path();
     };
 
-    if (IsArchive(file.bytes())) {
+    if (StartsWithPatternMagic(file.bytes().data(), file.bytes().size())) {
         auto pattern = std::make_shared<CXRDData>(0);
         try {
             LoadPatternFile(*pattern, onDisk());

@@ -25,6 +25,8 @@ TEST(PatternFile, FilesAndDamagedFiles) {
     const std::string bytes = ReadFile(path);
     EXPECT_EQ(bytes.substr(0, 8), std::string("\x40\x18\x24\x37\x01\x00\x00\x00", 8));
     EXPECT_TRUE(IsPatternFile(path));
+    EXPECT_TRUE(StartsWithPatternMagic(bytes.data(), bytes.size()));
+    EXPECT_FALSE(StartsWithPatternMagic(bytes.data(), 3));  // too short to hold the magic
 
     CXRDData back(0);
     LoadPatternFile(back, path);

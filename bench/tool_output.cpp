@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "xrddata/arrays/graphdata.h"
-#include "xrddata/io/pointfile.h"
+#include "xrddata/arrays/pointfile.h"
 #include "plot/patternplot.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "xrddata/io/xrddfile.h"
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/pattern/xrddfile.h"
 #include "xrddata/platform/archive.h"
 #include "xrddata/platform/memfile.h"
 #include "xrddata/platform/registry.h"

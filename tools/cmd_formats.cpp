@@ -5,7 +5,8 @@
 #include "tool.h"
 #include "xrddata/formats/table.h"
 #include "xrddata/formats/writer.h"
-#include "xrddata/io/formatlist.h"
+#include "xrddata/import/importdialog.h"
+#include "xrddata/import/plugin.h"
 #include "xrddata/platform/strutil.h"
 
 namespace tool {
@@ -42,21 +43,26 @@ Runner AddFormats(CLI::App& app) {
     app.add_subcommand("formats", "List the readable formats and their codes");
     return []() {
         std::string out = "Built-in formats (code, name):\n";
-        for (const BuiltInFormat& f : BuiltInFormats()) out += Format("  %d  %s\n", f.code, f.name.c_str());
+        // The import dialog's list; entry 0, "Auto", is no format.
+        const std::vector<CString>& builtIn = CImportFileDialog::BuiltInFormats();
+        for (size_t code = 1; code < builtIn.size(); ++code) out += Format("  %zu  %s\n", code, builtIn[code].c_str());
         out += "  -  Pattern archive (.xrdd)\n";
         out += CoreFormats();
-        const std::vector<PluginFormat> plugins = RegisteredPluginFormats();
+        const std::vector<PluginRegistration> plugins = CZIDEzerEzizir::ReadRegistrations();
         if (plugins.empty()) {
             out += "Plug-in formats: none registered\n";
         } else {
             out += "Plug-in formats (they take over every import of instrument files):\n";
-            for (const PluginFormat& p : plugins) {
+            for (const PluginRegistration& p : plugins) {
                 std::string what;
                 if (p.canReadProfile) what += "profiles";
                 if (p.canReadPeaks) what += what.empty() ? "peaks" : ", peaks";
-                out += Format("  %s  %s%s\n", p.classId.c_str(),
-                              p.description.empty() ? "(no description)" : p.description.c_str(),
-                              what.empty() ? "" : (" [" + what + "]").c_str());
+                // The import offers only complete registrations with a text description.
+                const char* name = !p.complete              ? "(incomplete registration: not offered)"
+                                   : !p.hasDescription      ? "(no description: not offered)"
+                                   : p.description.empty() ? "(no description)"
+                                                           : p.description.c_str();
+                out += Format("  %s  %s%s\n", p.classId.c_str(), name, what.empty() ? "" : (" [" + what + "]").c_str());
             }
         }
         return PrintAll(out) ? kOk : kFailed;

@@ -5,9 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include "input.h"
+#include "parts/summary.h"
 #include "safeout.h"
 #include "tool.h"
-#include "xrddata/io/summary.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/strutil.h"
 

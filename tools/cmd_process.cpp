@@ -4,10 +4,10 @@
 // ("x.background.xye").
 #include "convert.h"
 #include "input.h"
+#include "parts/processing.h"
 #include "safeout.h"
 #include "tool.h"
 #include "write.h"
-#include "xrddata/io/processing.h"
 #include "xrddata/pattern/bounds.h"
 #include "xrddata/pattern/xrddata.h"
 

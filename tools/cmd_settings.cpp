@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "tool.h"
-#include "xrddata/io/defaults.h"
 #include <nlohmann/json.hpp>
 
+#include "parts/defaults.h"
 #include "safeout.h"
+#include "tool.h"
 #include "xrddata/platform/registry.h"
 #include "xrddata/platform/strutil.h"
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "xrddata/formats/decimal.h"
 #include "xrddata/formats/error.h"
 #include "xrddata/formats/lines.h"
-#include "xrddata/io/pointfile.h"
 
 namespace fmt = xrddata::formats;
 
@@ -60,7 +60,7 @@ std::string HeaderLines(const fmt::WriteContext& c, const char* eol) {
         if (!value.empty()) out += std::string("# ") + key + ": " + Escaped(value) + eol;
     };
     auto number = [&](const char* key, const std::optional<double>& v) {
-        if (v) line(key, ShortestNumber(*v));
+        if (v) line(key, fmt::ShortestText(*v));
     };
     line("source", c.source);
     if (const fmt::Metadata* m = c.meta) {

@@ -13,25 +13,16 @@
 #include "headed.h"
 #include "tool.h"
 #include "xrddata/formats/read.h"
+#include "xrddata/import/importdialog.h"
 #include "xrddata/import/importer.h"
 #include "xrddata/import/plugincount.h"
-#include "xrddata/io/formatlist.h"
-#include "xrddata/io/xrddfile.h"
+#include "xrddata/pattern/xrddfile.h"
 #include "xrddata/platform/exceptions.h"
 
 namespace fmt = xrddata::formats;
 
 namespace tool {
 namespace {
-
-constexpr unsigned char kArchiveMagic[4] = {0x40, 0x18, 0x24, 0x37};
-
-bool IsArchive(fmt::Bytes b) {
-    if (b.size() < 4) return false;
-    for (int i = 0; i < 4; ++i)
-        if (static_cast<unsigned char>(b[i]) != kArchiveMagic[i]) return false;
-    return true;
-}
 
 // A copy of standard input on disk, for the readers that open a file by name (the archive, the import); removed
 // when it goes out of scope.
@@ -119,7 +110,7 @@ Input ReadByImport(const std::string& shown, const std::string& file, const fmt:
                 CFileImporter importer(&scratch);
                 format.code = importer.DetectFormat(file);
             }
-            format.name = BuiltInFormatName(format.code);
+            format.name = CImportFileDialog::BuiltInFormatName(format.code);
             ok = 0;
             if (format.code > 0) {
                 // The reader itself rather than DoReadFile: DoReadFile gives every pattern the error model's errors,
@@ -185,7 +176,7 @@ Input ReadInput(const std::string& path) {
         return copy->path();
     };
 
-    if (IsArchive(file.bytes())) {
+    if (StartsWithPatternMagic(file.bytes().data(), file.bytes().size())) {
         auto pattern = std::make_shared<CXRDData>(0);
         try {
             LoadPatternFile(*pattern, onDisk());

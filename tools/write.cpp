@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "headed.h"
-#include "xrddata/io/pointfile.h"
-#include "xrddata/io/xrddfile.h"
+#include "xrddata/arrays/pointfile.h"
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/pattern/xrddfile.h"
 #include "xrddata/platform/exceptions.h"
 
 namespace fmt = xrddata::formats;

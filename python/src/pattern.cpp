@@ -13,12 +13,12 @@
 #include <utility>
 
 #include "module.h"
+#include "xrddata/arrays/pointfile.h"
 #include "xrddata/calc/backgroundcalc.h"
 #include "xrddata/formats/read.h"
-#include "xrddata/io/load.h"
-#include "xrddata/io/pointfile.h"
-#include "xrddata/io/xrddfile.h"
+#include "xrddata/import/load.h"
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/pattern/xrddfile.h"
 #include "xrddata/platform/window.h"
 
 namespace xrdpy {

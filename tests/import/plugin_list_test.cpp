@@ -72,6 +72,30 @@ TEST(PluginList, RulesForOfferingAComponent) {
     EXPECT_EQ(peaks.descriptions, (std::vector<CString>{"Auto", "Peaks only"}));
     EXPECT_EQ(peaks.classIds, (std::vector<CString>{"", TestClassId(4)}));
     EXPECT_EQ(peaks.filter, "All Files (*.*)|*.*|Peak Files (*.pks)|*.pks||");
+
+    // The registrations both lists are built from (and the tool's listing shows): every subkey, with what made
+    // the ones left out fail.
+    const std::vector<PluginRegistration> regs = CZIDEzerEzizir::ReadRegistrations();
+    ASSERT_EQ(regs.size(), 11u);
+    const auto find = [&](const std::string& id) -> const PluginRegistration& {
+        for (const PluginRegistration& r : regs)
+            if (r.classId == id) return r;
+        ADD_FAILURE() << "no registration " << id;
+        return regs.front();
+    };
+    EXPECT_EQ(regs.front().classId, "Odd");
+    const PluginRegistration& peaksOnly = find(TestClassId(4));
+    EXPECT_TRUE(peaksOnly.complete && peaksOnly.hasDescription && peaksOnly.canReadPeaks);
+    EXPECT_FALSE(peaksOnly.canReadProfile);
+    EXPECT_EQ(peaksOnly.filter, "Peak Files (*.pks)|*.pks|");
+    EXPECT_FALSE(find(TestClassId(6)).complete);   // a value missing
+    EXPECT_EQ(find(TestClassId(6)).description, "");
+    EXPECT_FALSE(find(TestClassId(10)).complete);  // too long to be read together
+    EXPECT_TRUE(find(TestClassId(7)).complete);
+    EXPECT_FALSE(find(TestClassId(7)).canReadProfile);  // a flag as text is no flag
+    EXPECT_FALSE(find(TestClassId(8)).hasDescription);
+    EXPECT_EQ(find(TestClassId(9)).filter, "");
+    EXPECT_EQ(find(TestClassId(9)).description, "Filter as number");
 }
 
 TEST(PluginList, FormatNames) {

@@ -13,8 +13,8 @@
 #include "pattern/pattern_support.h"
 #include "support/registry_sandbox.h"
 #include "support/support.h"
-#include "xrddata/io/xrddfile.h"
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/pattern/xrddfile.h"
 #include "xrddata/platform/memfile.h"
 
 namespace fs = std::filesystem;

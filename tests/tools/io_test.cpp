@@ -1,91 +1,13 @@
-// The library pieces behind the tool: number and JSON text, pattern archive files, the named settings, the error
-// model option, SVG escaping and axis ticks.
+// The tool's own pieces: the named settings, the error model option, SVG escaping and axis ticks.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <stdexcept>
 
-#include "support/support.h"
-#include "xrddata/io/defaults.h"
-#include "xrddata/io/json.h"
-#include "xrddata/io/pointfile.h"
-#include "xrddata/io/processing.h"
-#include "xrddata/io/xrddfile.h"
-#include "xrddata/pattern/xrddata.h"
-#include "xrddata/platform/exceptions.h"
+#include "parts/defaults.h"
+#include "parts/processing.h"
 #include "plot/axis.h"
 #include "plot/svg.h"
-
-using testing_support::Bytes;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-
-TEST(ToolText, NumbersAndJson) {
-    EXPECT_EQ(ShortestNumber(20.0), "20");
-    EXPECT_EQ(ShortestNumber(0.02), "0.02");
-    EXPECT_EQ(ShortestNumber(20.0 + 3 * 0.02), "20.06");
-    EXPECT_EQ(ShortestNumber(0.1 + 0.2), "0.30000000000000004");
-    EXPECT_EQ(ShortestNumber(1.5e-300), "1.5e-300");
-    EXPECT_EQ(ShortestNumber(-0.0), "-0");
-    EXPECT_EQ(ShortestNumber(std::nan("")), "nan");
-    EXPECT_EQ(JsonNumber(std::numeric_limits<double>::infinity()), "null");
-    EXPECT_EQ(JsonString("a\"b\\c\nd\x01\xc3\xa9"), "\"a\\\"b\\\\c\\nd\\u0001\xc3\xa9\"");
-
-    const double x[] = {1.0, 2.0}, y[] = {4.0, 9.0}, e[] = {0.5, 0.25};
-    CGraphData counting(2, x, y, nullptr);
-    EXPECT_EQ(XyeText(counting), "1 4 2\n2 9 3\n");  // counting errors in that mode
-    CGraphData custom(2, x, y, e);
-    EXPECT_EQ(CsvText(custom), "two_theta,intensity,error\n1,4,0.5\n2,9,0.25\n");
-    EXPECT_THROW(WriteXyeFile(custom, "/nonexistent-dir/x.xye"), CFileException);
-}
-
-TEST(ToolArchive, FilesAndDamagedFiles) {
-    TempDir dir;
-    const double x[] = {10.0, 10.5, 11.0}, y[] = {5.0, 50.0, 6.0}, e[] = {1.0, 2.0, 3.0};
-    CXRDData p(3, x, y, e);
-    p.m_strSampleName = "quartz";
-    p.m_dZeroError = 0.05;
-    p.m_nTypeFlag = 3;
-    const std::string path = dir.file("p.xrdd");
-    SavePatternFile(p, path);
-    const std::string bytes = ReadFile(path);
-    EXPECT_EQ(bytes.substr(0, 8), std::string("\x40\x18\x24\x37\x01\x00\x00\x00", 8));
-    EXPECT_TRUE(IsPatternFile(path));
-
-    CXRDData back(0);
-    LoadPatternFile(back, path);
-    EXPECT_EQ(back.GetSize(), 3);
-    EXPECT_EQ(back.m_strSampleName, "quartz");
-    EXPECT_EQ(back.GetAt(CGraphData::YError, 2), 3.0);
-    EXPECT_EQ(back.m_dZeroError, 0.05);  // the file's, not the target's
-    EXPECT_EQ(back.m_nTypeFlag, 3);
-
-    // Wrong magic, unknown version, every cut: an exception and the target unchanged.
-    WriteFile(dir.file("magic.xrdd"), "\x41" + bytes.substr(1));
-    EXPECT_FALSE(IsPatternFile(dir.file("magic.xrdd")));
-    try {
-        LoadPatternFile(back, dir.file("magic.xrdd"));
-        ADD_FAILURE() << "no exception";
-    } catch (const CArchiveException& ex) {
-        EXPECT_EQ(ex.m_cause, CArchiveException::badIndex);
-    }
-    WriteFile(dir.file("version.xrdd"), bytes.substr(0, 4) + std::string("\x02\x00\x00\x00", 4) + bytes.substr(8));
-    try {
-        LoadPatternFile(back, dir.file("version.xrdd"));
-        ADD_FAILURE() << "no exception";
-    } catch (const CArchiveException& ex) {
-        EXPECT_EQ(ex.m_cause, CArchiveException::badSchema);
-    }
-    for (size_t cut = 0; cut < bytes.size(); cut += 7) {
-        WriteFile(dir.file("cut.xrdd"), bytes.substr(0, cut));
-        EXPECT_ANY_THROW(LoadPatternFile(back, dir.file("cut.xrdd"))) << cut;
-        EXPECT_EQ(back.m_strSampleName, "quartz") << cut;
-        EXPECT_EQ(back.GetSize(), 3) << cut;
-    }
-    EXPECT_FALSE(IsPatternFile(dir.file("absent.xrdd")));
-}
 
 TEST(ToolSettings, NamedValuesAndErrorModels) {
     ProcessingDefaults d = FactoryDefaults();

@@ -272,9 +272,14 @@ TEST(Tool, SettingsAndFormats) {
     WriteFile(box.file("system.reg"),
               "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenic\\ZIDEzerEzizir\\Formats\\{1234}]\n"
               "\"Description\"=\"Sample format\"\n\"Filter\"=\"Sample (*.smp)|*.smp|\"\n"
-              "\"CanReadProfile\"=dword:00000001\n\"CanReadPeaks\"=dword:00000000\n");
+              "\"CanReadProfile\"=dword:00000001\n\"CanReadPeaks\"=dword:00000000\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenic\\ZIDEzerEzizir\\Formats\\{5678}]\n"
+              "\"Description\"=\"Half registered\"\n\"CanReadProfile\"=dword:00000001\n");
+    // The registrations as the import reads them: one with a value missing is listed as not offered.
     const Result plugins = box.Tool({"formats"});
-    EXPECT_NE(plugins.out.find("  {1234}  Sample format [profiles]\n"), std::string::npos) << plugins.out;
+    EXPECT_NE(plugins.out.find("  {1234}  Sample format [profiles]\n  {5678}  (incomplete registration: not offered)\n"),
+              std::string::npos)
+        << plugins.out;
 }
 
 TEST(Tool, ExampleFileIsWhatTheGeneratorWrites) {

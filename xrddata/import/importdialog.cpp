@@ -39,6 +39,12 @@ const std::vector<CString>& CImportFileDialog::BuiltInFormats() {
     return formats;
 }
 
+CString CImportFileDialog::BuiltInFormatName(int code) {
+    const std::vector<CString>& names = BuiltInFormats();
+    if (code < 0 || static_cast<size_t>(code) >= names.size()) return CString();
+    return names[static_cast<size_t>(code)];
+}
+
 BOOL CImportFileDialog::OnInitDialog() {
     CFileDialog::OnInitDialog();
     m_pFormatBox = GetComboBox(IDC_FORMAT);

@@ -24,6 +24,8 @@ public:
     static DialogTemplate FormatTemplate();
     // The built-in list, in the order of the format codes.
     static const std::vector<CString>& BuiltInFormats();
+    // The entry of a format code in that list ("Auto" for 0); empty for a code outside it.
+    static CString BuiltInFormatName(int code);
 
     // Runs the dialog with the library's module state current (the caller's again on every way out).
     int DoModal() override;

@@ -100,40 +100,55 @@ LONG CZIDEzerEzizir::GetNFormats() {
     return rc == ERROR_SUCCESS ? static_cast<LONG>(subKeys) : 0;
 }
 
+std::vector<PluginRegistration> CZIDEzerEzizir::ReadRegistrations() {
+    std::vector<PluginRegistration> out;
+    HKEY hKey = nullptr;
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, PluginFormatsKey, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS) return out;
+    DWORD subKeys = 0, maxLen = 0;
+    if (RegQueryInfoKey(hKey, nullptr, nullptr, nullptr, &subKeys, &maxLen, nullptr, nullptr, nullptr, nullptr,
+                        nullptr, nullptr) == ERROR_SUCCESS) {
+        std::vector<char> name(maxLen + 1);
+        for (DWORD i = 0; i < subKeys; ++i) {
+            if (RegEnumKey(hKey, i, name.data(), maxLen + 1) != ERROR_SUCCESS) continue;
+            PluginRegistration r;
+            r.classId = name.data();
+            HKEY hSub = nullptr;
+            if (RegOpenKeyEx(hKey, name.data(), 0, KEY_ALL_ACCESS, &hSub) != ERROR_SUCCESS) {
+                out.push_back(std::move(r));
+                continue;
+            }
+            char names[4][16] = {"Description", "Filter", "CanReadProfile", "CanReadPeaks"};
+            VALENT values[4] = {};
+            for (int v = 0; v < 4; ++v) values[v].ve_valuename = names[v];
+            char buffer[kValueBuffer];
+            DWORD size = sizeof buffer;
+            if (RegQueryMultipleValues(hSub, values, 4, buffer, &size) == ERROR_SUCCESS) {
+                r.complete = true;
+                r.hasDescription = values[0].ve_type == REG_SZ;
+                if (r.hasDescription) r.description = TextValue(values[0]);
+                if (values[1].ve_type == REG_SZ) r.filter = TextValue(values[1]);
+                r.canReadProfile = NonzeroDword(values[2]);
+                r.canReadPeaks = NonzeroDword(values[3]);
+            }
+            RegCloseKey(hSub);
+            out.push_back(std::move(r));
+        }
+    }
+    RegCloseKey(hKey);
+    return out;
+}
+
 int CZIDEzerEzizir::EnumerateFormats(std::vector<CString>& descriptions, std::vector<CString>& classIds,
                                      CString& filter, int bPeaks) {
     descriptions.assign(1, "Auto");
     classIds.assign(1, CString());
     filter = "All Files (*.*)|*.*|";
-    HKEY hKey = nullptr;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, PluginFormatsKey, 0, KEY_ALL_ACCESS, &hKey) == ERROR_SUCCESS) {
-        DWORD subKeys = 0, maxLen = 0;
-        if (RegQueryInfoKey(hKey, nullptr, nullptr, nullptr, &subKeys, &maxLen, nullptr, nullptr, nullptr, nullptr,
-                            nullptr, nullptr) == ERROR_SUCCESS) {
-            std::vector<char> name(maxLen + 1);
-            for (DWORD i = 0; i < subKeys; ++i) {
-                if (RegEnumKey(hKey, i, name.data(), maxLen + 1) != ERROR_SUCCESS) continue;
-                HKEY hSub = nullptr;
-                if (RegOpenKeyEx(hKey, name.data(), 0, KEY_ALL_ACCESS, &hSub) != ERROR_SUCCESS) continue;
-                char names[4][16] = {"Description", "Filter", "CanReadProfile", "CanReadPeaks"};
-                VALENT values[4] = {};
-                for (int v = 0; v < 4; ++v) values[v].ve_valuename = names[v];
-                char buffer[kValueBuffer];
-                DWORD size = sizeof buffer;
-                if (RegQueryMultipleValues(hSub, values, 4, buffer, &size) == ERROR_SUCCESS) {
-                    const VALENT& capability = bPeaks ? values[3] : values[2];
-                    if (values[0].ve_type == REG_SZ && NonzeroDword(capability)) {
-                        CString fragment = values[1].ve_type == REG_SZ ? TextValue(values[1]) : CString();
-                        // An empty fragment is always found, so it is never added.
-                        if (filter.find(fragment) == CString::npos) filter += fragment;
-                        descriptions.push_back(TextValue(values[0]));
-                        classIds.push_back(name.data());
-                    }
-                }
-                RegCloseKey(hSub);
-            }
-        }
-        RegCloseKey(hKey);
+    for (const PluginRegistration& r : ReadRegistrations()) {
+        if (!r.complete || !r.hasDescription || !(bPeaks ? r.canReadPeaks : r.canReadProfile)) continue;
+        // An empty fragment is always found, so it is never added.
+        if (filter.find(r.filter) == CString::npos) filter += r.filter;
+        descriptions.push_back(r.description);
+        classIds.push_back(r.classId);
     }
     filter += "|";
     return static_cast<int>(classIds.size());

@@ -13,6 +13,19 @@
 
 class CXRDData;
 
+// One sub-key of the Formats key as the store holds it. Its four values are read together; a registration
+// missing one of them, or whose values exceed the 1 KiB the reader reads them into, is not complete and is never
+// offered.
+struct PluginRegistration {
+    CString classId;              // the sub-key's name
+    bool complete = false;        // all four values were read
+    bool hasDescription = false;  // "Description" is text
+    CString description;          // "Description" when text, else empty
+    CString filter;               // "Filter" when text (a file-dialog filter fragment), else empty
+    bool canReadProfile = false;  // "CanReadProfile" is a nonzero REG_DWORD
+    bool canReadPeaks = false;    // "CanReadPeaks" is a nonzero REG_DWORD
+};
+
 class XRDDATA_API CZIDEzerEzizir : public CCmdTarget {
     DECLARE_DYNCREATE(CZIDEzerEzizir)
 public:
@@ -36,8 +49,11 @@ public:
     // the format of nFormatCode) and fills pPattern. fileName goes out as the file chosen. 0 on every failure.
     int ReadPluginFile(CString& fileName, const int* pPeaks, int nFormatCode, CXRDData* pPattern);
 
-    // The format list: descriptions ("Auto" first), class identifiers (empty first) and the dialog filter.
-    // Returns the number of class identifiers, entry 0 included.
+    // Every sub-key of the Formats key in enumeration order; empty when the key cannot be opened or queried.
+    // The one reader of the registrations: the format list below and the tool's listing are built from it.
+    static std::vector<PluginRegistration> ReadRegistrations();
+    // The format list: descriptions ("Auto" first), class identifiers (empty first) and the dialog filter, over
+    // the complete registrations with a text description that can read the kind asked for. Returns the number of class identifiers, entry 0 included.
     static int EnumerateFormats(std::vector<CString>& descriptions, std::vector<CString>& classIds, CString& filter,
                                 int bPeaks);
     // Index of the first description equal to name (case-sensitive), 0 when none.

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "xrddata/import/plugin.h"
-#include "xrddata/platform/registry.h"
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/ui.h"
 
@@ -57,22 +56,13 @@ int CountPluginFormats() {
 
     // Only those whose component can be created count: a registration whose library is missing or refused
     // leaves the import to the built-in readers, as if it were not there.
-    HKEY hKey = nullptr;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, PluginFormatsKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS) return 0;
-    DWORD subKeys = 0, maxLen = 0;
     int loadable = 0;
-    if (RegQueryInfoKey(hKey, nullptr, nullptr, nullptr, &subKeys, &maxLen, nullptr, nullptr, nullptr, nullptr,
-                        nullptr, nullptr) == ERROR_SUCCESS) {
-        std::vector<char> name(maxLen + 1);
-        for (DWORD i = 0; i < subKeys; ++i) {
-            if (RegEnumKey(hKey, i, name.data(), maxLen + 1) != ERROR_SUCCESS) continue;
-            CString why;
-            if (Loadable(name.data(), why))
-                ++loadable;
-            else
-                ReportOnce(name.data(), why);
-        }
+    for (const PluginRegistration& r : CZIDEzerEzizir::ReadRegistrations()) {
+        CString why;
+        if (Loadable(r.classId, why))
+            ++loadable;
+        else
+            ReportOnce(r.classId, why);
     }
-    RegCloseKey(hKey);
     return loadable;
 }

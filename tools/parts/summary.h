@@ -1,10 +1,10 @@
 // What `xrddata info` tells about a pattern: format, header, radiation, points, two-theta range and step, error
-// mode; as aligned text for people and as a JSON object for scripts.
+// mode, as aligned text for people (the JSON of `info --json` is built from the same summary in cmd_info.cpp).
 #pragma once
 
 #include <string>
 
-#include "xrddata/io/load.h"
+#include "xrddata/import/load.h"
 #include "xrddata/platform/types.h"
 
 class CXRDData;
@@ -26,10 +26,8 @@ struct PatternSummary {
     int typeFlag = 1;           // processing record: 1 original, +2 K-alpha2 stripped, +4 background stored
 };
 
-XRDDATA_API PatternSummary Summarize(CXRDData& pattern, const CString& file, const LoadedFormat& format);
+PatternSummary Summarize(CXRDData& pattern, const CString& file, const LoadedFormat& format);
 // "Raw Counts", "Scaled Counts", "Variable Time" or "Unknown".
-XRDDATA_API CString CountTypeName(int countType);
+CString CountTypeName(int countType);
 // Several "key: value" lines, each ending in a line feed.
-XRDDATA_API std::string SummaryText(const PatternSummary& s);
-// One JSON object on one line (no line feed).
-XRDDATA_API std::string SummaryJson(const PatternSummary& s);
+std::string SummaryText(const PatternSummary& s);

@@ -1,4 +1,4 @@
-#include "xrddata/io/defaults.h"
+#include "parts/defaults.h"
 
 #include "xrddata/pattern/bounds.h"
 

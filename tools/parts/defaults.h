@@ -23,17 +23,17 @@ struct ProcessingDefaults {
 
 // The names in the store's order: "BackgroundLength", "BackgroundScale", "AutoWidth", "WidthType", "FixedWidth",
 // "U", "V", "W", "CountType", "ScaleFactor", "Esds".
-XRDDATA_API const std::vector<CString>& ProcessingSettingNames();
+const std::vector<CString>& ProcessingSettingNames();
 
 // The values a new pattern starts with: the factory values, then what the user stored.
-XRDDATA_API ProcessingDefaults LoadUserDefaults();
-XRDDATA_API ProcessingDefaults FactoryDefaults();
+ProcessingDefaults LoadUserDefaults();
+ProcessingDefaults FactoryDefaults();
 // Stores all eleven values as the user's defaults (silently nothing when the store cannot be written).
-XRDDATA_API void SaveUserDefaults(const ProcessingDefaults& d);
+void SaveUserDefaults(const ProcessingDefaults& d);
 
 // The value of a setting as the store writes it ("%g" for reals, the integer for the three integer settings).
 // name is matched ignoring case; throws std::invalid_argument for an unknown name.
-XRDDATA_API CString GetSetting(const ProcessingDefaults& d, const CString& name);
+CString GetSetting(const ProcessingDefaults& d, const CString& name);
 // Sets one value from text. Integers: AutoWidth and WidthType 0 or 1, CountType 0, 1 or 2; reals: any finite
 // number. Throws std::invalid_argument with the reason (unknown name, not a number, out of range).
-XRDDATA_API void SetSetting(ProcessingDefaults& d, const CString& name, const CString& value);
+void SetSetting(ProcessingDefaults& d, const CString& name, const CString& value);

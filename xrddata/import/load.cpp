@@ -1,10 +1,10 @@
-#include "xrddata/io/load.h"
+#include "xrddata/import/load.h"
 
+#include "xrddata/import/importdialog.h"
 #include "xrddata/import/importer.h"
 #include "xrddata/import/plugincount.h"
-#include "xrddata/io/formatlist.h"
-#include "xrddata/io/xrddfile.h"
 #include "xrddata/pattern/xrddata.h"
+#include "xrddata/pattern/xrddfile.h"
 #include "xrddata/platform/exceptions.h"
 #include "xrddata/platform/file.h"
 
@@ -32,7 +32,7 @@ int LoadPattern(CXRDData& pattern, const CString& path, LoadedFormat& format) {
         code = importer.DetectFormat(path);
     }
     format.code = code;
-    format.name = BuiltInFormatName(code);
+    format.name = CImportFileDialog::BuiltInFormatName(code);
     // An unrecognised file (-1) gets the import's own "Cannot determine file format".
     return pattern.DoReadFile(path.c_str(), code);
 }

@@ -26,7 +26,7 @@ struct ProcessOptions {
 };
 
 // Reads "raw", "scaled=F" or "time=P" into the error-model options; throws std::invalid_argument with the reason.
-XRDDATA_API void ParseErrorModel(const CString& text, ProcessOptions& options);
+void ParseErrorModel(const CString& text, ProcessOptions& options);
 
 struct ProcessResult {
     CGraphData points;      // the processed points: the pattern's, or the background-subtracted copy
@@ -38,4 +38,4 @@ struct ProcessResult {
 // Runs the chain on pattern (which keeps the processing record and background) and returns what to write.
 // Numerical failures propagate as the library raises them; a background fit that gives no background throws
 // std::runtime_error (nothing subtracted is ever written as if it were).
-XRDDATA_API ProcessResult ProcessPattern(CXRDData& pattern, const ProcessOptions& options);
+ProcessResult ProcessPattern(CXRDData& pattern, const ProcessOptions& options);

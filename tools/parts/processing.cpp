@@ -1,4 +1,4 @@
-#include "xrddata/io/processing.h"
+#include "parts/processing.h"
 
 #include <cerrno>
 #include <cmath>

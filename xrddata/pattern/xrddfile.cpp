@@ -1,6 +1,7 @@
-#include "xrddata/io/xrddfile.h"
+#include "xrddata/pattern/xrddfile.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/archive.h"
@@ -39,5 +40,9 @@ int IsPatternFile(const CString& path) {
     unsigned char head[4] = {0, 0, 0, 0};
     const size_t n = std::fread(head, 1, 4, f);
     std::fclose(f);
-    return n == 4 && head[0] == kMagic[0] && head[1] == kMagic[1] && head[2] == kMagic[2] && head[3] == kMagic[3];
+    return StartsWithPatternMagic(head, n);
+}
+
+bool StartsWithPatternMagic(const void* data, size_t size) {
+    return size >= sizeof kMagic && std::memcmp(data, kMagic, sizeof kMagic) == 0;
 }

@@ -1,6 +1,7 @@
-// Point files written for other programs: the .xye columns (two-theta, counts, error) and comma-separated values
-// with a header line. Numbers are written in the shortest form that reads back to the same double, lines end in a
-// bare line feed. Both raise CFileException when the file cannot be written.
+// Point files of a point set written for other programs: the .xye columns (two-theta, counts, error) and
+// comma-separated values with a header line. Numbers are written in the shortest form that reads back to the same
+// double (the format core's number text), lines end in a bare line feed. Both raise CFileException when the file
+// cannot be written.
 #pragma once
 
 #include <string>
@@ -21,9 +22,3 @@ XRDDATA_API std::string PointColumns(CGraphData& points, char sep, const char* e
 // The text of the two formats (what the writers put in the file).
 XRDDATA_API std::string XyeText(CGraphData& points);
 XRDDATA_API std::string CsvText(CGraphData& points);
-
-// Shortest round-trip decimal form of a double ("20", "0.02", "1.5e-05"); "nan", "inf", "-inf" when not finite.
-XRDDATA_API std::string ShortestNumber(double v);
-
-// Writes bytes to path, creating or truncating it; raises CFileException.
-XRDDATA_API void WriteWholeFile(const CString& path, const std::string& bytes);

@@ -3,6 +3,8 @@
 // recognised.
 #pragma once
 
+#include <cstddef>
+
 #include "xrddata/platform/types.h"
 
 class CXRDData;
@@ -14,3 +16,5 @@ XRDDATA_API void SavePatternFile(CXRDData& pattern, const CString& path);
 XRDDATA_API void LoadPatternFile(CXRDData& pattern, const CString& path);
 // Nonzero when the file can be opened and starts with the pattern magic.
 XRDDATA_API int IsPatternFile(const CString& path);
+// Whether the bytes (of a file read already) start with the pattern magic.
+XRDDATA_API bool StartsWithPatternMagic(const void* data, size_t size);

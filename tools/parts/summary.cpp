@@ -1,7 +1,5 @@
-#include "xrddata/io/summary.h"
+#include "parts/summary.h"
 
-#include "xrddata/io/json.h"
-#include "xrddata/io/pointfile.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/strutil.h"
 
@@ -93,24 +91,4 @@ std::string SummaryText(const PatternSummary& s) {
     if (s.typeFlag & 4) history += ", background stored";
     line("processing:", history);
     return out;
-}
-
-std::string SummaryJson(const PatternSummary& s) {
-    std::string o = "{";
-    o += "\"file\":" + JsonString(s.file);
-    o += ",\"format\":{\"name\":" + JsonString(s.format.name) + ",\"code\":" +
-         (s.format.code >= 0 ? std::to_string(s.format.code) : std::string("null")) + "}";
-    o += ",\"sample\":" + JsonString(s.sampleName);
-    o += ",\"comments\":" + JsonString(s.comments);
-    o += ",\"collected\":" + (s.collected.empty() ? std::string("null") : JsonString(s.collected));
-    o += ",\"radiation\":{\"target\":" + JsonString(s.target) + ",\"wavelength\":" + JsonNumber(s.wavelength) +
-         ",\"ka2\":" + (s.ka2 ? "true" : "false") + ",\"ka2_wavelength\":" + JsonNumber(s.ka2Wavelength) + "}";
-    o += ",\"points\":" + std::to_string(s.points);
-    o += ",\"two_theta\":{\"first\":" + JsonNumber(s.first) + ",\"last\":" + JsonNumber(s.last) +
-         ",\"step\":" + JsonNumber(s.step) + "}";
-    o += ",\"errors\":{\"mode\":" + JsonString(s.customErrors ? "stored" : "counting statistics") +
-         ",\"model\":" + JsonString(CountTypeName(s.countType)) + "}";
-    o += ",\"type_flag\":" + std::to_string(s.typeFlag);
-    o += "}";
-    return o;
 }

@@ -184,4 +184,6 @@ private:
     double DetectWidth(double dMaxWidth, int bTruncate, bool switchErrors);
     // RefreshFeatureWidth after the detection: the detected width w set as it sets it.
     void SetRefreshedWidth(double w);
+    // StoreBackground after its check: the fit's knots stored, the curve drawn at this pattern's x values.
+    void StoreKnots(const CBackgroundCalculation& calc);
 };

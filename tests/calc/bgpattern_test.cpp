@@ -158,3 +158,29 @@ TEST(PatternBackground, CalculateBackgroundRunsHereAndReplaces) {
     EXPECT_EQ(d.m_Background.m_Knots.GetSize(), 2 * 60 / 4 + 1 + 2);
     DestroyWindow(w);
 }
+
+// CalculateBackground releases the fit's copy of the points before storing: what it stores is what storing the
+// calculation gives, column for column, on a first fit and on a refit of a pattern with custom errors.
+TEST(PatternBackground, CalculateBackgroundStoresWhatStoreBackgroundStores) {
+    testing_support::RegistrySandbox sandbox;
+    CXRDData a = Pattern(), b = Pattern();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        a.m_dBackgroundLength = b.m_dBackgroundLength = round ? 3.0 : 1.5;
+        a.m_dBackgroundScale = b.m_dBackgroundScale = 1.0;
+        a.CalculateBackground(nullptr, nullptr, 0, 0, 0);
+        CBackgroundCalculation calc(b);
+        calc.SetBackgroundParams(b.m_dBackgroundLength, b.m_dBackgroundScale, b.GetMinX(), b.GetMaxX());
+        calc.Calculate();
+        b.StoreBackground(calc);
+        EXPECT_EQ(a.m_nTypeFlag, b.m_nTypeFlag);
+        EXPECT_EQ(a.m_Background.IsCustomErrors(), b.m_Background.IsCustomErrors());
+        for (CGraphData::Prop p : {CGraphData::X, CGraphData::Y, CGraphData::YError}) {
+            EXPECT_EQ(Column(a.m_Background, p), Column(b.m_Background, p)) << p;
+            EXPECT_EQ(Column(a.m_Background.m_Knots, p), Column(b.m_Background.m_Knots, p)) << p;
+            EXPECT_EQ(Column(a.m_OriginalData, p), Column(b.m_OriginalData, p)) << p;
+        }
+        a.GenerateErrors();
+        b.GenerateErrors();
+    }
+}

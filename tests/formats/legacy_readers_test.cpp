@@ -181,6 +181,8 @@ TEST(LegacyText, PlainTextRules) {
     EXPECT_EQ(m.scans[0].two_theta, (std::vector<double>{12.5, 10.0, 11.0}));
     EXPECT_EQ(m.scans[0].sigma, (std::vector<double>{4.0, 2.2250738585072014e-308, 0.5}));
     EXPECT_EQ(Read("1 4\n2 9\n", 1).scans[0].sigma.size(), 0u);
+    // Lines of two numbers after the first own error get the counting error too.
+    EXPECT_EQ(Read("1 4\n2 9 0.5\n3 16\n", 1).scans[0].sigma, (std::vector<double>{2.0, 0.5, 4.0}));
     EXPECT_EQ(Read("1 4\n2 9\n", 0).meta.format_code, 1);
     EXPECT_EQ(Read("1 4\n2 9\n", 1).meta.sample, "f");
 

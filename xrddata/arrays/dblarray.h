@@ -10,6 +10,9 @@
 #include "xrddata/platform/variant.h"
 
 class XRDDATA_API CdblArray {
+    // The library's hand-over of whole columns (arrays/columns.h).
+    friend struct CGraphDataColumns;
+
 public:
     enum ShareDirection { ToShared = 0, FromShared = 1 };
 

@@ -8,6 +8,9 @@
 #include "xrddata/arrays/dblarray.h"
 
 class XRDDATA_API CGraphData {
+    // The library's hand-over of whole columns (arrays/columns.h).
+    friend struct CGraphDataColumns;
+
 public:
     enum Prop { X = 0, Y = 1, YError = 2 };
 

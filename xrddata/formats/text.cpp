@@ -31,7 +31,8 @@ Measurement ReadText(const Source& source) {
     m.meta.date = FileTimeDate(source.modified);
 
     Scan scan;
-    std::vector<double> errors;
+    // The error column is kept only once a line gives an error of its own: the points before it then get the
+    // counting errors of their counts, which is what a two-number line stands for.
     bool ownErrors = false;
     PieceReader r(source.bytes);
     Piece piece;
@@ -42,6 +43,10 @@ Measurement ReadText(const Source& source) {
         if (n == 2) {
             v[2] = CountingError(v[1]);
         } else if (n == 3) {
+            if (!ownErrors) {
+                scan.sigma.reserve(scan.counts.capacity());
+                for (double y : scan.counts) scan.sigma.push_back(CountingError(y));
+            }
             ownErrors = true;
         } else {
             // Blank lines that end the file are no data lines.
@@ -56,9 +61,8 @@ Measurement ReadText(const Source& source) {
                     .at_line(r.lines_ended());
         scan.two_theta.push_back(v[0]);
         scan.counts.push_back(v[1]);
-        errors.push_back(v[2]);
+        if (ownErrors) scan.sigma.push_back(v[2]);
     }
-    if (ownErrors) scan.sigma = std::move(errors);
     m.scans.push_back(std::move(scan));
     return m;
 }

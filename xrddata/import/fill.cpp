@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "xrddata/arrays/columns.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/ui.h"
 
@@ -33,7 +34,14 @@ void SetDate(CXRDData& d, const xrddata::formats::CollectionDate& date, PatternF
 
 }  // namespace
 
-void FillPattern(CXRDData& d, const Measurement& m, const PatternFill& rules) {
+namespace {
+
+// Empties a column and gives its memory back.
+void Release(std::vector<double>& column) { std::vector<double>().swap(column); }
+
+// FillPattern; with `consumed` set (range 1 of m itself), each column of it is released once it is in the pattern,
+// so that a large range is held at most once and a column.
+void Fill(CXRDData& d, const Measurement& m, const PatternFill& rules, Scan* consumed) {
     d.RemoveAll();
     d.m_strSampleName = m.meta.sample;
     d.m_strSampleInfo = m.meta.comments;
@@ -51,15 +59,35 @@ void FillPattern(CXRDData& d, const Measurement& m, const PatternFill& rules) {
             d.SetCountingStatistics();
     }
     if (n > 0) {
-        d.SetSize(n, -1);
-        for (int i = 0; i < n; ++i) {
-            d.SetAt(CGraphData::X, i, s.two_theta[static_cast<size_t>(i)]);
-            d.SetAt(CGraphData::Y, i, s.counts[static_cast<size_t>(i)]);
-        }
-        if (ownErrors)
-            for (int i = 0; i < n; ++i) d.SetAt(CGraphData::YError, i, s.sigma[static_cast<size_t>(i)]);
+        // What SetSize(n) and SetAt would do, one column at a time: each column of a consumed range is released
+        // as soon as the pattern holds it. The counting times are no part of a pattern; they go first.
+        if (consumed) Release(consumed->time_per_point);
+        const auto put = [&](CGraphData::Prop p, const std::vector<double>* from, std::vector<double>* done) {
+            CdblArray& column = CGraphDataColumns::Column(d, p);
+            column.SetSize(n, -1);
+            if (from) std::copy(from->begin(), from->begin() + n, column.GetData());
+            if (consumed && done) Release(*done);
+        };
+        put(CGraphData::X, &s.two_theta, consumed ? &consumed->two_theta : nullptr);
+        put(CGraphData::Y, &s.counts, consumed ? &consumed->counts : nullptr);
+        // A pattern in custom-error mode has its error column, zero where the file gives no errors.
+        if (d.IsCustomErrors()) put(CGraphData::YError, ownErrors ? &s.sigma : nullptr, nullptr);
+    }
+    if (consumed) {
+        Release(consumed->two_theta);
+        Release(consumed->counts);
+        Release(consumed->sigma);
+        Release(consumed->time_per_point);
     }
     if (rules.sort) d.Sort();
+}
+
+}  // namespace
+
+void FillPattern(CXRDData& d, const Measurement& m, const PatternFill& rules) { Fill(d, m, rules, nullptr); }
+
+void FillPatternReleasing(CXRDData& d, Measurement& m, const PatternFill& rules) {
+    Fill(d, m, rules, m.scans.empty() ? nullptr : &m.scans.front());
 }
 
 void ReportRangeOneWarnings(const Measurement& m) {
@@ -71,20 +99,17 @@ void SetRadiation(CRadiation& radiation, const std::string& anode, double lambda
     if (!radiation.SetTarget(anode) && !radiation.SetTarget(lambda)) radiation.SetLambda(lambda);
 }
 
-void FillFromNewerFormat(CXRDData& d, const Measurement& m) {
-    Measurement copy;
-    copy.meta = m.meta;
+void FillFromNewerFormat(CXRDData& d, Measurement& m) {
     if (!m.scans.empty()) {
-        copy.scans.push_back(m.scans.front());
-        Scan& s = copy.scans.front();
+        std::vector<double>& sigma = m.scans.front().sigma;
         // Own errors only where every point has a finite one.
-        if (!std::all_of(s.sigma.begin(), s.sigma.end(), [](double e) { return std::isfinite(e) && e >= 0; }))
-            s.sigma.clear();
+        if (!std::all_of(sigma.begin(), sigma.end(), [](double e) { return std::isfinite(e) && e >= 0; }))
+            Release(sigma);
     }
     PatternFill rules;
     rules.errors = PatternFill::Errors::file;
     rules.date = PatternFill::Date::value;
-    FillPattern(d, copy, rules);
+    FillPatternReleasing(d, m, rules);
     if (m.scans.size() > 1) d.m_strSampleInfo += kFirstRangeNote;
     const double lambda = m.meta.wavelength.value_or(0.0);
     if (!m.meta.anode.empty() || lambda > 0) {

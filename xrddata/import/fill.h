@@ -32,6 +32,10 @@ struct PatternFill {
 // Clears the pattern and fills it: sample name, comments, collection date and the points of range 1 (none when the
 // measurement has no range). Does not touch the radiation.
 void FillPattern(CXRDData& target, const xrddata::formats::Measurement& m, const PatternFill& rules);
+// FillPattern that empties range 1's point columns (positions, counts, errors, counting times) as it goes, each
+// released once the pattern holds it, so that a large range is not held twice; the metadata, the warnings and
+// the other ranges stay.
+void FillPatternReleasing(CXRDData& target, xrddata::formats::Measurement& m, const PatternFill& rules);
 
 // Shows, as information, the reader's warnings about range 1 (the range a pattern holds): a range shorter than
 // its header says is read, and the message gives the points claimed and found.
@@ -45,4 +49,5 @@ extern const char* const kFirstRangeNote;
 
 // A newer format (code 11 on) into the pattern: range 1, the file's errors where it has them, the metadata's date
 // and radiation, and the first-range note when there are more ranges.
-void FillFromNewerFormat(CXRDData& target, const xrddata::formats::Measurement& m);
+// Range 1's point columns are released as they are filled (FillPatternReleasing).
+void FillFromNewerFormat(CXRDData& target, xrddata::formats::Measurement& m);

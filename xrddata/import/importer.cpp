@@ -174,8 +174,9 @@ int CFileImporter::ReadLoaded(int format, const ImportFile& file, bool detected)
     }
     try {
         // Recognised by content: a format that accepts the bytes but reads no point yields to the next.
-        const xrddata::formats::Measurement m =
+        xrddata::formats::Measurement m =
             xrddata::formats::read_source(file.source(), format == FormatUnknown ? 0 : f->code);
+        file.ReleaseBytes();
         for (const std::string& w : m.warnings) AfxMessageBox(w, MB_ICONINFORMATION | MB_OK);
         FillFromNewerFormat(*m_pTarget, m);
         return 1;

@@ -11,6 +11,12 @@ xrddata::formats::Source ImportFile::source() const {
 
 void ImportFile::ReportError() const { CFileException::FromErrno(error, name).ReportError(); }
 
+void ImportFile::ReleaseBytes() const {
+    if (!file) return;
+    xrddata::formats::FileBytes empty(nullptr, 0, file->path(), file->modified());
+    file = std::move(empty);
+}
+
 ImportFile LoadImportFile(const CString& name) {
     ImportFile f;
     f.name = name;

@@ -10,14 +10,18 @@
 
 struct ImportFile {
     CString name;
-    std::optional<xrddata::formats::FileBytes> file;  // empty when the file could not be loaded
-    int error = 0;                                     // the errno of the failure
+    // Empty when the file could not be loaded. Mutable for ReleaseBytes only.
+    mutable std::optional<xrddata::formats::FileBytes> file;
+    int error = 0;  // the errno of the failure
 
     bool loaded() const { return file.has_value(); }
     xrddata::formats::Bytes bytes() const { return file ? file->bytes() : xrddata::formats::Bytes(); }
     xrddata::formats::Source source() const;
     // Shows the platform's report of the load failure ("NAME: reason.").
     void ReportError() const;
+    // Drops the bytes once a reader has parsed them, so that they are not held while the pattern is filled; the
+    // file stays loaded (its name and modification time remain, its bytes are then empty).
+    void ReleaseBytes() const;
 };
 
 ImportFile LoadImportFile(const CString& name);

@@ -1,5 +1,6 @@
 // The pattern's two entries to file import. The read goes into a temporary pattern, so a read that fails or is
-// cancelled leaves this pattern as it was; only a successful read is assigned to it.
+// cancelled leaves this pattern as it was; only a successful read is assigned to it (its columns handed over, not
+// copied).
 #include "xrddata/import/importer.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/exceptions.h"
@@ -15,7 +16,7 @@ int CXRDData::DoReadFile(const char* fileName, int format) {
         CFileImporter importer(&read);
         ok = importer.ReadDataFile(fileName ? fileName : "", format, 0);
         if (ok) {
-            *this = read;
+            TakeOver(read);
             name = importer.GetFileName();
         }
     }  // the importer writes the remembered choices back here
@@ -23,9 +24,21 @@ int CXRDData::DoReadFile(const char* fileName, int format) {
     m_strFileName = name;
     m_bPeakData = 0;
     // The points are in; a numerical failure while deriving errors or the width is shown, not passed to the host.
+    // The errors, then the width: the width is detected first, before the error column exists, so that the
+    // detection's working copies and that column are not held at once. Neither uses what the other makes; a
+    // failed detection still leaves the errors derived and is shown after them, and the width is set only once
+    // they are in.
     try {
+        double width = 0.0;
+        std::exception_ptr detectionFailure;
+        try {
+            width = DetectWidth(5.0, 0, false);
+        } catch (...) {
+            detectionFailure = std::current_exception();
+        }
         GenerateErrors();
-        RefreshFeatureWidth();
+        if (detectionFailure) std::rethrow_exception(detectionFailure);
+        SetRefreshedWidth(width);
     } catch (const char* message) {
         AfxMessageBox(message, MB_ICONEXCLAMATION | MB_OK);
     } catch (const std::exception& e) {
@@ -42,7 +55,7 @@ int CXRDData::DoReadPeakFile(const char* fileName, int format) {
         CFileImporter importer(&read);
         ok = importer.ReadDataFile(fileName ? fileName : "", format, 1);
         if (ok) {
-            *this = read;
+            TakeOver(read);
             name = importer.GetFileName();
         }
     }

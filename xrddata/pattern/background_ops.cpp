@@ -17,13 +17,21 @@ void CXRDData::CalculateBackground(int* pFlag, HWND hWnd, UINT nBeginMessage, UI
     const double xmax = n > 0 ? m_X.GetAt(n - 1) : -DBL_MAX;
     calc.SetBackgroundParams(m_dBackgroundLength, m_dBackgroundScale, xmin, xmax);
     calc.Calculate();
-    StoreBackground(calc);
+    if (calc.GetSize() == 0 || calc.m_nKnots <= 0) return;  // what StoreBackground refuses
+    // Storing needs the knots only: the fit's copy of the points goes first, so that it and the stored curve
+    // (and the original data kept when this is the first processing step) are not held at once.
+    calc.SetSize(0, -1);
+    StoreKnots(calc);
 }
 
 // A calculation without knots (its fit was refused or failed) changes nothing: storing it would set the
 // background-subtracted bit over an all-zero curve.
 void CXRDData::StoreBackground(CBackgroundCalculation& calc) {
     if (calc.GetSize() == 0 || calc.m_nKnots <= 0) return;
+    StoreKnots(calc);
+}
+
+void CXRDData::StoreKnots(const CBackgroundCalculation& calc) {
     if (!(m_nTypeFlag & Ka2StrippedBit)) m_OriginalData = static_cast<const CGraphData&>(*this);
     const int n = GetSize();
     m_Background.SetSize(n, -1);

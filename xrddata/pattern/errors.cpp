@@ -78,7 +78,9 @@ double CXRDData::CalculateFeatureWidth(double twoTheta) {
     return std::sqrt(w2);
 }
 
-double CXRDData::DetectFeatureWidth(double dMaxWidth, int bTruncate) {
+double CXRDData::DetectFeatureWidth(double dMaxWidth, int bTruncate) { return DetectWidth(dMaxWidth, bTruncate, true); }
+
+double CXRDData::DetectWidth(double dMaxWidth, int bTruncate, bool switchErrors) {
     const int n = GetSize();
     if (n < 2) return -1.0;
     CWaitCursor wait;
@@ -114,11 +116,9 @@ double CXRDData::DetectFeatureWidth(double dMaxWidth, int bTruncate) {
                 const int m = static_cast<int>(q);
                 if (!y) {
                     // Reached as WidthCorr reaches it, which leaves the pattern in custom-error mode.
-                    double *px, *py, *pe;
-                    int nn;
-                    GetDataRef(px, py, pe, nn);
-                    x = px;
-                    y = py;
+                    if (switchErrors) SetCustomErrors();
+                    x = m_X.GetData();
+                    y = m_Y.GetData();
                 }
                 // Successive trials often share a half-width (a width step of half a point): the filters would
                 // write the very values the copies already hold.
@@ -174,8 +174,9 @@ double CXRDData::WidthCorr(CGraphData& smooth, CGraphData& deriv, double dWidth,
     return sAD / meanSquare;
 }
 
-void CXRDData::RefreshFeatureWidth() {
-    const double w = DetectFeatureWidth(5.0, 0);
+void CXRDData::RefreshFeatureWidth() { SetRefreshedWidth(DetectFeatureWidth(5.0, 0)); }
+
+void CXRDData::SetRefreshedWidth(double w) {
     m_dDetectedWidth = w;
     // -1 says that there were too few points to detect anything; it is no width to work with.
     if (m_bAutoWidth && w > 0.0) m_dFixedWidth = w;

@@ -2,6 +2,8 @@
 // data.
 #include "xrddata/pattern/xrddata.h"
 
+#include "xrddata/arrays/columns.h"
+
 CXRDData::CXRDData(int bCustomErrors)
     : CGraphData(bCustomErrors),
       m_Background(0),
@@ -67,20 +69,33 @@ void CXRDData::CopyHeader(const CXRDData& src) {
     m_dEsds = src.m_dEsds;
 }
 
-void CXRDData::Copy(const CXRDData& src) {
-    if (&src == this) return;
+template <class Transfer>
+void CXRDData::AssignFrom(const CXRDData& src, Transfer transfer) {
     CopyHeader(src);
-    m_X.Copy(src.m_X);
-    m_Y.Copy(src.m_Y);
+    transfer(&CXRDData::m_X);
+    transfer(&CXRDData::m_Y);
     m_bCustomErrors = src.m_bCustomErrors;
     if (m_bCustomErrors) {
-        m_YError.Copy(src.m_YError);
+        transfer(&CXRDData::m_YError);
     } else {
         m_YError.ShareEnd();
         m_YError.SetSize(0, -1);
     }
     m_Background = src.m_Background;
     Sort();
+}
+
+void CXRDData::Copy(const CXRDData& src) {
+    if (&src == this) return;
+    AssignFrom(src, [&](CdblArray CGraphData::*column) { (this->*column).Copy(src.*column); });
+}
+
+// The columns keep their share names and sharing state; only the elements change hands, as a copy would change
+// them.
+void CXRDData::TakeOver(CXRDData& src) {
+    if (&src == this) return;
+    AssignFrom(src,
+               [&](CdblArray CGraphData::*column) { CGraphDataColumns::SwapElements(this->*column, src.*column); });
 }
 
 CXRDData& CXRDData::operator=(const CXRDData& src) {

@@ -171,4 +171,19 @@ protected:
 private:
     // Reads fields 3 to 25 of the archive record; version 0 has no "AutoWidth".
     void LoadFields(CArchive& ar, bool withAutoWidth);
+
+    // Copy's steps, each point column handed over by transfer(column member).
+    template <class Transfer>
+    void AssignFrom(const CXRDData& src, Transfer transfer);
+    // What Copy(src) gives, with the point columns swapped out of src instead of copied (src keeps this
+    // pattern's old points and is to be discarded): a pattern read into a temporary becomes this one.
+    void TakeOver(CXRDData& src);
+
+    // DetectFeatureWidth; with switchErrors false, angles in ascending order leave the error mode as it is (no
+    // error column is made for the detection; angles out of order switch it as DetectFeatureWidth does).
+    double DetectWidth(double dMaxWidth, int bTruncate, bool switchErrors);
+    // RefreshFeatureWidth after the detection: the detected width w set as it sets it.
+    void SetRefreshedWidth(double w);
+    // StoreBackground after its check: the fit's knots stored, the curve drawn at this pattern's x values.
+    void StoreKnots(const CBackgroundCalculation& calc);
 };

@@ -21,17 +21,19 @@ int builtin::ReadCpi(CXRDData* target, const ImportFile& file) {
     }
     if (!target) return 0;
     // The header reaches the pattern even when a data line then ends the read.
-    auto fill = [&](const fmt::Measurement& m) {
+    auto fill = [&](fmt::Measurement& m) {
         PatternFill rules;
         rules.errorsWhenEmpty = false;
-        FillPattern(*target, m, rules);
+        FillPatternReleasing(*target, m, rules);
         // The wavelength as the header line reads with atof.
         const std::string* lambda = fmt::find_property(m.meta.properties, "wavelength");
         SetRadiation(target->m_Radiation, m.meta.anode, CAtof(lambda ? lambda->c_str() : ""));
     };
     try {
         try {
-            fill(fmt::ReadCpi(file.source()));
+            fmt::Measurement m = fmt::ReadCpi(file.source());
+            file.ReleaseBytes();
+            fill(m);
             return 1;
         } catch (const fmt::ReadError&) {
             fmt::Measurement header;

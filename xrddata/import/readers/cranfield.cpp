@@ -23,7 +23,9 @@ int builtin::ReadCranfield(CXRDData* target, const ImportFile& file) {
     rules.date = PatternFill::Date::file_time;
     try {
         try {
-            FillPattern(*target, fmt::ReadCranfield(file.source()), rules);
+            fmt::Measurement m = fmt::ReadCranfield(file.source());
+            file.ReleaseBytes();
+            FillPatternReleasing(*target, m, rules);
             return 1;
         } catch (const fmt::ReadError& e) {
             // The test passed, but the start, the step or an intensity is inf or nan.

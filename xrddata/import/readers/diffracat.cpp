@@ -20,8 +20,9 @@ int builtin::ReadDiffracAt(CXRDData* target, const ImportFile& file) {
         return 0;
     }
     try {
-        const fmt::Measurement m = fmt::ReadDiffracAt(file.source());
-        FillPattern(*target, m, PatternFill{});
+        fmt::Measurement m = fmt::ReadDiffracAt(file.source());
+        file.ReleaseBytes();
+        FillPatternReleasing(*target, m, PatternFill{});
         ReportRangeOneWarnings(m);
         SetRadiation(target->m_Radiation, m.meta.anode, m.meta.wavelength.value_or(0.0));
         target->m_Radiation.SetKa2(m.meta.ka2_present.value_or(false) ? 1 : 0);

@@ -26,8 +26,9 @@ int builtin::ReadDiffracPlus(CXRDData* target, const ImportFile& file) {
         return 0;
     }
     try {
-        const fmt::Measurement m = fmt::ReadDiffracPlus(file.source());
-        FillPattern(*target, m, PatternFill{});
+        fmt::Measurement m = fmt::ReadDiffracPlus(file.source());
+        file.ReleaseBytes();
+        FillPatternReleasing(*target, m, PatternFill{});
         ReportRangeOneWarnings(m);
         SetRadiation(target->m_Radiation, m.meta.anode, m.meta.wavelength.value_or(0.0));
         if (MoreRangesDeclared(m)) target->m_strSampleInfo += kFirstRangeNote;

@@ -19,14 +19,16 @@ int builtin::ReadMdi(CXRDData* target, const ImportFile& file) {
     }
     if (!target) return 0;
     try {
-        const fmt::Measurement m = fmt::ReadMdi(file.source());
-        PatternFill rules;
-        rules.errors = PatternFill::Errors::keep;
-        FillPattern(*target, m, rules);
-        SetRadiation(target->m_Radiation, m.meta.anode, m.meta.wavelength.value_or(0.0));
+        fmt::Measurement m = fmt::ReadMdi(file.source());
+        file.ReleaseBytes();
         // Fewer or more intensities than line 2 states: a failed read, without a message.
         const fmt::Scan& s = m.scans.front();
-        return static_cast<std::int64_t>(s.size()) == s.declared_points.value_or(-1) ? 1 : 0;
+        const bool complete = static_cast<std::int64_t>(s.size()) == s.declared_points.value_or(-1);
+        PatternFill rules;
+        rules.errors = PatternFill::Errors::keep;
+        FillPatternReleasing(*target, m, rules);
+        SetRadiation(target->m_Radiation, m.meta.anode, m.meta.wavelength.value_or(0.0));
+        return complete ? 1 : 0;
     } catch (const fmt::ReadError&) {
         // The test passed, but a header number or an intensity is inf or nan.
         AfxMessageBox(::Format("%s is not a valid MDI file", file.name.c_str()), MB_ICONEXCLAMATION);

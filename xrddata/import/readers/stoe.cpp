@@ -53,7 +53,8 @@ int builtin::ReadStoe(CXRDData* target, const ImportFile& file) {
         fmt::Scan& s = m.scans.front();
         const double scale = Scale(s.step_time.value_or(0.0));
         for (double& c : s.counts) c = static_cast<float>(c * scale);
-        FillPattern(*target, m, PatternFill{});
+        file.ReleaseBytes();
+        FillPatternReleasing(*target, m, PatternFill{});
         ReportRangeOneWarnings(m);
         SetRadiation(target->m_Radiation, m.meta.anode, m.meta.wavelength.value_or(0.0));
         target->m_Radiation.SetKa2(m.meta.ka2_present.value_or(false) ? 1 : 0);

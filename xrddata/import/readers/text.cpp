@@ -31,7 +31,9 @@ int builtin::ReadText(CXRDData* target, const ImportFile& file) {
     rules.date = PatternFill::Date::file_time;
     try {
         try {
-            FillPattern(*target, fmt::ReadText(file.source()), rules);
+            fmt::Measurement m = fmt::ReadText(file.source());
+            file.ReleaseBytes();
+            FillPatternReleasing(*target, m, rules);
             return 1;
         } catch (const fmt::ReadError&) {
             // The sample name and date are set before a bad line ends the read.

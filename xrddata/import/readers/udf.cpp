@@ -20,12 +20,13 @@ int builtin::ReadUdf(CXRDData* target, const ImportFile& file) {
         return 0;
     }
     try {
-        const fmt::Measurement m = fmt::ReadUdf(file.source());
+        fmt::Measurement m = fmt::ReadUdf(file.source());
+        file.ReleaseBytes();
         PatternFill rules;
         rules.errors = PatternFill::Errors::keep;
         rules.sort = false;
         rules.date = PatternFill::Date::none;
-        FillPattern(*target, m, rules);
+        FillPatternReleasing(*target, m, rules);
 
         // Every date line is parsed in turn; one that parses replaces the date, one that does not leaves it.
         // The last anode, monochromator and wavelength lines count.

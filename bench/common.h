@@ -119,6 +119,18 @@ inline std::vector<double> PeakCounts(const std::vector<double>& x) {
     return y;
 }
 
+// K-alpha2 stripping of a fresh copy of source, over and over; making the copy is not timed.
+inline void StripKa2Loop(benchmark::State& state, const CXRDData& source) {
+    const int n = source.GetSize();
+    for (auto _ : state) {
+        state.PauseTiming();
+        CXRDData d(source);
+        state.ResumeTiming();
+        d.StripKa2();
+        benchmark::DoNotOptimize(d.GetAt(CGraphData::Y, n / 2));
+    }
+}
+
 // Little-endian values put into a byte buffer at a given offset (the buffer is already large enough).
 inline void Put16(std::string& b, std::size_t at, std::uint16_t v) {
     b[at] = static_cast<char>(v & 0xFF);

@@ -79,14 +79,7 @@ void BM_Peer_XylibText(benchmark::State& state) {
 
 void BM_StripKa2(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    const CXRDData& source = Pattern(n, bench_support::DoubletCounts);
-    for (auto _ : state) {
-        state.PauseTiming();
-        CXRDData d(source);
-        state.ResumeTiming();
-        d.StripKa2();
-        benchmark::DoNotOptimize(d.GetAt(CGraphData::Y, n / 2));
-    }
+    bench_support::StripKa2Loop(state, Pattern(n, bench_support::DoubletCounts));
     NsPerPoint(state, n);
 }
 

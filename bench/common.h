@@ -1,9 +1,11 @@
-// Helpers shared by the benchmark programs: synthetic data files in a temporary folder, and a settings store
-// there for the programs that construct patterns.
+// Helpers shared by the benchmark programs: synthetic data files in a temporary folder, a settings store there
+// for the programs that construct patterns, synthetic copper patterns, and the time-per-point counter.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +14,10 @@
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "xrddata/import/importer.h"
+#include "xrddata/pattern/radiation.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/archive.h"
 #include "xrddata/platform/memfile.h"
@@ -59,6 +63,72 @@ inline std::string TwoColumnFile(int n) {
     for (int i = 0; i < n; ++i) std::fprintf(f, "%.4f %u\r\n", 5.0 + i * 0.001, 100 + rng() % 5000);
     std::fclose(f);
     return path;
+}
+
+// The counter "ns_per_point": CPU time per point, for an iteration that handles `points` points. The value is in
+// seconds (the console shows it with an SI prefix, "52.3n"; the JSON output holds 5.23e-08).
+inline void NsPerPoint(benchmark::State& state, double points) {
+    state.counters["ns_per_point"] = benchmark::Counter(points * static_cast<double>(state.iterations()),
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// n two-theta angles from 5 degrees in steps of 100/n (5 to 105 degrees).
+inline std::vector<double> Angles(int n) {
+    std::vector<double> x(n);
+    const double step = 100.0 / n;
+    for (int i = 0; i < n; ++i) x[i] = 5.0 + step * i;
+    return x;
+}
+
+// A copper K-alpha1/K-alpha2 doublet every 2.5 degrees (Gaussians 0.1 degree wide, K-alpha2 at half height) on a
+// flat background of 200, without noise: the pattern the stripping benchmarks work on.
+inline std::vector<double> DoubletCounts(const std::vector<double>& x) {
+    CRadiation cu;
+    std::vector<double> y(x.size());
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double c = 7.5 + 2.5 * std::floor((x[i] - 6.25) / 2.5);
+        const double d1 = (x[i] - c) / 0.05, d2 = (x[i] - cu.Ka2PositionDegrees(c)) / 0.05;
+        y[i] = 200.0 + 3000.0 * std::exp(-0.693 * d1 * d1) + 1500.0 * std::exp(-0.693 * d2 * d2);
+    }
+    return y;
+}
+
+// Pseudo-Voigt copper doublets (widths growing with angle, heights varying) every few degrees on a falling
+// background, with counting noise: realistic peaked data for width detection and the background fit.
+inline std::vector<double> PeakCounts(const std::vector<double>& x) {
+    CRadiation cu;
+    std::mt19937_64 rng(42);
+    std::normal_distribution<double> z(0.0, 1.0);
+    std::vector<double> y(x.size());
+    std::vector<double> pos;
+    for (double p = 12.3; p < 104.0; p += 3.7 + 2.1 * std::sin(p)) pos.push_back(p);
+    for (size_t i = 0; i < x.size(); ++i) {
+        double v = 800.0 * std::exp(-x[i] / 40.0) + 60.0;
+        for (size_t k = 0; k < pos.size(); ++k) {
+            const double fwhm = 0.06 + 0.0008 * pos[k], h = 500.0 + 4000.0 * ((k * 7919) % 13) / 13.0;
+            for (int line = 0; line < 2; ++line) {
+                const double c = line ? cu.Ka2PositionDegrees(pos[k]) : pos[k];
+                const double d = (x[i] - c) / (0.5 * fwhm);
+                if (std::fabs(d) > 60.0) continue;
+                const double shape = 0.6 * std::exp(-0.6931471805599453 * d * d) + 0.4 / (1.0 + d * d);
+                v += (line ? 0.5 : 1.0) * h * shape;
+            }
+        }
+        y[i] = std::max(0.0, std::round(v + std::sqrt(v) * z(rng)));
+    }
+    return y;
+}
+
+// K-alpha2 stripping of a fresh copy of source, over and over; making the copy is not timed.
+inline void StripKa2Loop(benchmark::State& state, const CXRDData& source) {
+    const int n = source.GetSize();
+    for (auto _ : state) {
+        state.PauseTiming();
+        CXRDData d(source);
+        state.ResumeTiming();
+        d.StripKa2();
+        benchmark::DoNotOptimize(d.GetAt(CGraphData::Y, n / 2));
+    }
 }
 
 // Little-endian values put into a byte buffer at a given offset (the buffer is already large enough).

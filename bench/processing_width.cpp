@@ -5,15 +5,9 @@
 // counter shows that both find the same trial width.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <string>
 #include <vector>
 
 #include "common.h"
-#include "xrddata/pattern/radiation.h"
 #include "xrddata/pattern/xrddata.h"
 #include "width_before.h"
 
@@ -23,37 +17,9 @@ using bench_support::Sandbox;
 
 constexpr int kPoints = 100000;
 
-// Pseudo-Voigt K-alpha1/K-alpha2 doublets of copper (widths growing with angle) on a falling background, with
-// counting noise.
-std::vector<double> PeakCounts(const std::vector<double>& x) {
-    CRadiation cu;
-    std::mt19937_64 rng(42);
-    std::normal_distribution<double> z(0.0, 1.0);
-    std::vector<double> y(x.size());
-    std::vector<double> pos;
-    for (double p = 12.3; p < 104.0; p += 3.7 + 2.1 * std::sin(p)) pos.push_back(p);
-    for (size_t i = 0; i < x.size(); ++i) {
-        double v = 800.0 * std::exp(-x[i] / 40.0) + 60.0;
-        for (size_t k = 0; k < pos.size(); ++k) {
-            const double fwhm = 0.06 + 0.0008 * pos[k], h = 500.0 + 4000.0 * ((k * 7919) % 13) / 13.0;
-            for (int line = 0; line < 2; ++line) {
-                const double c = line ? cu.Ka2PositionDegrees(pos[k]) : pos[k];
-                const double d = (x[i] - c) / (0.5 * fwhm);
-                if (std::fabs(d) > 60.0) continue;
-                const double shape = 0.6 * std::exp(-0.6931471805599453 * d * d) + 0.4 / (1.0 + d * d);
-                v += (line ? 0.5 : 1.0) * h * shape;
-            }
-        }
-        y[i] = std::max(0.0, std::round(v + std::sqrt(v) * z(rng)));
-    }
-    return y;
-}
+using bench_support::PeakCounts;
 
-std::vector<double> Angles() {
-    std::vector<double> x(kPoints);
-    for (int i = 0; i < kPoints; ++i) x[i] = 5.0 + 0.001 * i;
-    return x;
-}
+std::vector<double> Angles() { return bench_support::Angles(kPoints); }
 
 std::vector<double> RampCounts(const std::vector<double>& x) {
     std::vector<double> y(x.size());
@@ -84,8 +50,7 @@ void RunDetection(benchmark::State& state, std::vector<double> (*counts)(const s
             benchmark::DoNotOptimize(w = d.DetectFeatureWidth(5.0, 0));
     }
     state.counters["width"] = w;
-    state.counters["ns_per_point"] = benchmark::Counter(static_cast<double>(kPoints) * state.iterations(),
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    bench_support::NsPerPoint(state, kPoints);
 }
 
 void BM_WidthPeaks_Before(benchmark::State& state) { RunDetection<true>(state, PeakCounts); }

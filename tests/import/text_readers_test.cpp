@@ -49,7 +49,9 @@ TEST(TextReader, TooFewPointsForAWidthKeepTheStoredWidth) {
     ASSERT_EQ(d.DoReadFile(box.Write("one.xy", "10 5\n").c_str(), 1), 1);
     EXPECT_EQ(d.m_dDetectedWidth, -1.0);
     EXPECT_EQ(d.m_dFixedWidth, fixed);
-    if (d.m_nWidthType == 0) EXPECT_EQ(d.m_dW, fixed * fixed);
+    if (d.m_nWidthType == 0) {
+        EXPECT_EQ(d.m_dW, fixed * fixed);
+    }
 }
 
 TEST(TextReader, RefusalsAndBadLines) {

@@ -177,22 +177,42 @@ def _run_local(paths, outputs, options, progress, num_workers):
 def _run_on_client(client, paths, outputs, options, progress):
     from distributed import as_completed
 
-    futures = [client.submit(process_file, p, o, pure=False, **options) for p, o in zip(paths, outputs)]
+    # One submission of the whole batch, and the finished tasks' records fetched together, a batch of them at a
+    # time: a round trip to the scheduler or a worker per file would cost more than many of the files themselves.
+    futures = client.map(process_file, paths, outputs, pure=False, **options)
     index = {f.key: i for i, f in enumerate(futures)}
-    records: list = [None] * len(futures)
+    tracker = as_completed(futures)
+    del futures  # the tracker holds each future until it is handed out; then it is released here
+    records: list = [None] * len(paths)
     done = 0
-    for future in as_completed(futures):
-        i = index[future.key]
+    for batch in tracker.batches():
+        finished = [f for f in batch if f.status == "finished"]
         try:
-            records[i] = future.result()
-        except Exception as e:  # a worker lost with the task: the file is reported, the batch goes on
-            records[i] = {"file": paths[i], "status": "failed", "points": 0, "output": None,
-                          "reason": f"task failed: {type(e).__name__}: {e}"}
-        done += 1
-        if progress is not None:
-            progress(done, len(futures))
-        future.release()
+            results = client.gather(finished) if finished else []
+        except Exception:  # a worker holding one of them lost since: each is taken on its own below
+            finished, results = [], []
+        for future, record in zip(finished, results):
+            records[index[future.key]] = record
+        for future in batch:
+            i = index[future.key]
+            if records[i] is None:
+                records[i] = _task_record(future, paths[i])
+            done += 1
+            if progress is not None:
+                progress(done, len(paths))
     return records
+
+
+def _task_record(future, path) -> Record:
+    """The record of a task that failed on the cluster (its worker lost, or cancelled), or of a finished one
+    whose result has to be fetched on its own."""
+    try:
+        return future.result()
+    except BaseException as e:  # the file is reported, the batch goes on
+        if isinstance(e, KeyboardInterrupt):
+            raise
+        return {"file": path, "status": "failed", "points": 0, "output": None,
+                "reason": f"task failed: {type(e).__name__}: {e}"}
 
 
 def _inputs(arguments: Sequence[str], recursive: bool) -> list:

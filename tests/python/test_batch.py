@@ -45,6 +45,30 @@ def test_process_many_on_a_two_process_cluster(tmp_path):
     np.testing.assert_array_equal(read_columns(out / "scan003.xye")[1], p.subtract_background().counts)
 
 
+def test_a_task_that_fails_on_the_cluster_is_a_record(tmp_path, monkeypatch):
+    # A task lost with its worker, or raising outside the file's own faults, reaches the client as an errored
+    # future: that file gets a failed record and progress still counts it; the others come through.
+    distributed = pytest.importorskip("distributed")
+    import xrddata.batch as batch
+
+    paths = _inputs(tmp_path, 6)
+    real = batch.process_file
+
+    def flaky(path, output, **options):
+        if str(path).endswith("scan004.csv"):
+            raise RuntimeError("worker went away")
+        return real(path, output, **options)
+
+    monkeypatch.setattr(batch, "process_file", flaky)
+    seen = []
+    with distributed.LocalCluster(n_workers=1, processes=False, dashboard_address=None,
+                                  silence_logs=40) as cluster, distributed.Client(cluster) as client:
+        result = process_many(paths, tmp_path / "out", client=client, progress=lambda d, t: seen.append((d, t)))
+    assert [r["status"] for r in result] == ["ok"] * 4 + ["failed", "ok"]
+    assert result[4]["reason"] == "task failed: RuntimeError: worker went away"
+    assert seen[-1] == (6, 6) and len(seen) == 6
+
+
 def test_local_scheduler_names_and_formats(tmp_path):
     (tmp_path / "a").mkdir()
     (tmp_path / "b").mkdir()

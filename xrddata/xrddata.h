@@ -48,7 +48,6 @@
 #include "xrddata/platform/export.h"
 #include "xrddata/platform/file.h"
 #include "xrddata/platform/filedialog.h"
-#include "xrddata/platform/filetime.h"
 #include "xrddata/platform/memfile.h"
 #include "xrddata/platform/modulestate.h"
 #include "xrddata/platform/olefactory.h"

@@ -1,11 +1,13 @@
 // Two-column text, Cranfield and Diffraction Technology CPI files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cfloat>
 #include <cmath>
+#include <ctime>
 
 #include "import/import_support.h"
-#include "xrddata/platform/filetime.h"
 #include "xrddata/platform/ui.h"
 
 using import_testing::Column;
@@ -27,9 +29,12 @@ TEST(TextReader, PointsErrorsNameAndDate) {
     EXPECT_EQ(Column(d, CGraphData::YError), (std::vector<double>{DBL_MIN, 0.5, 4.0}));
     EXPECT_TRUE(d.IsCustomErrors());
     EXPECT_EQ(d.m_strSampleName, "scan one");
-    COleDateTime modified;
-    ASSERT_TRUE(GetFileModifiedTime(path.c_str(), modified));
-    EXPECT_EQ(d.m_CollectionDate, modified);
+    // The file's modification time in local time.
+    struct stat st {};
+    std::tm local{};
+    ASSERT_TRUE(stat(path.c_str(), &st) == 0 && localtime_r(&st.st_mtime, &local));
+    EXPECT_EQ(d.m_CollectionDate, COleDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                                               local.tm_min, local.tm_sec));
     EXPECT_TRUE(box.ui.messages.empty());
 
     // Two numbers on every line: counting statistics.

@@ -48,8 +48,6 @@ TEST(Scan, ReadsWhatFormattedInputReads) {
     }
     EXPECT_EQ(CAtof("1,5406"), 1.0);
     EXPECT_EQ(CAtof(" 1.54056xyz"), 1.54056);
-    EXPECT_EQ(CAtoi("  42abc"), 42);
-    EXPECT_EQ(CAtoi("abc"), 0);
 }
 
 TEST(StdioFile, ReadsPiecesLikeFgetsAndTranslatesLineEnds) {

@@ -8,19 +8,23 @@
 
 namespace {
 
+// The unsigned integer of a value's size: floating-point values are stored as their bit patterns.
+template <class T>
+using Bits = std::conditional_t<sizeof(T) == 8, std::uint64_t,
+                                std::conditional_t<sizeof(T) == 4, std::uint32_t,
+                                                   std::conditional_t<sizeof(T) == 2, std::uint16_t, std::uint8_t>>>;
+
 template <class T>
 void PutLE(BYTE* p, T v) {
-    using U = std::make_unsigned_t<T>;
-    U u = static_cast<U>(v);
+    auto u = std::bit_cast<Bits<T>>(v);
     for (size_t i = 0; i < sizeof(T); ++i) p[i] = static_cast<BYTE>(u >> (8 * i));
 }
 
 template <class T>
 T GetLE(const BYTE* p) {
-    using U = std::make_unsigned_t<T>;
-    U u = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) u = static_cast<U>(u | static_cast<U>(static_cast<U>(p[i]) << (8 * i)));
-    return static_cast<T>(u);
+    Bits<T> u = 0;
+    for (size_t i = 0; i < sizeof(T); ++i) u = static_cast<Bits<T>>(u | static_cast<Bits<T>>(Bits<T>{p[i]} << (8 * i)));
+    return std::bit_cast<T>(u);
 }
 
 }  // namespace
@@ -139,37 +143,9 @@ XRD_STORE(WORD)
 XRD_STORE(std::int16_t)
 XRD_STORE(std::int32_t)
 XRD_STORE(std::uint32_t)
+XRD_STORE(float)
+XRD_STORE(double)
 #undef XRD_STORE
-
-CArchive& CArchive::operator<<(float v) {
-    std::uint32_t u;
-    std::memcpy(&u, &v, 4);
-    return *this << u;
-}
-
-CArchive& CArchive::operator>>(float& v) {
-    std::uint32_t u;
-    *this >> u;
-    std::memcpy(&v, &u, 4);
-    return *this;
-}
-
-CArchive& CArchive::operator<<(double v) {
-    std::uint64_t u;
-    std::memcpy(&u, &v, 8);
-    BYTE b[8];
-    PutLE<std::uint64_t>(b, u);
-    Write(b, 8);
-    return *this;
-}
-
-CArchive& CArchive::operator>>(double& v) {
-    Need(8);
-    std::uint64_t u = GetLE<std::uint64_t>(m_buf.data() + m_pos);
-    m_pos += 8;
-    std::memcpy(&v, &u, 8);
-    return *this;
-}
 
 void CArchive::WriteCount(DWORD count) {
     if (count < 0xFFFF) {

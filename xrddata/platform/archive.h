@@ -24,7 +24,6 @@ public:
 
     BOOL IsLoading() const { return m_mode == load; }
     BOOL IsStoring() const { return m_mode == store; }
-    CFile* GetFile() const { return m_pFile; }
 
     // Writes pending bytes to the file (storing) and detaches from it.
     void Close();

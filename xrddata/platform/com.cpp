@@ -3,11 +3,11 @@
 #include <dlfcn.h>
 #include <link.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <mutex>
 #include <new>
+#include <set>
 #include <type_traits>
 #include <string>
 #include <vector>
@@ -82,7 +82,7 @@ struct ClassTable {
     std::map<DWORD, ClassEntry> entries;
     DWORD next = 1;
     std::map<std::string, void*> libraries;  // path -> dlopen handle
-    std::vector<std::string> refusedShown;   // paths whose refusal was shown
+    std::set<std::string> refusedShown;      // paths whose refusal was shown
 };
 ClassTable& Table() {
     static ClassTable* table = new ClassTable;
@@ -204,17 +204,15 @@ HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void*, REFIID riid
             if (check.result == ComponentFileCheck::missing)
                 return Failed(CO_E_DLLNOTFOUND, "the library " + path + " " + check.reason);
             if (check.result == ComponentFileCheck::refused) {
-                CString why = "the library " + path + " is not loaded: " + check.reason;
-                bool shown;
+                bool first;
                 {
                     std::lock_guard<std::mutex> guard(t.lock);
-                    shown = std::find(t.refusedShown.begin(), t.refusedShown.end(), path) != t.refusedShown.end();
-                    if (!shown) t.refusedShown.push_back(path);
+                    first = t.refusedShown.insert(path).second;
                 }
-                if (!shown)
+                if (first)
                     AfxMessageBox("The component library " + path + " is not loaded: " + check.reason,
                                   MB_OK | MB_ICONEXCLAMATION);
-                return Failed(E_ACCESSDENIED, why);
+                return Failed(E_ACCESSDENIED, "the library " + path + " is not loaded: " + check.reason);
             }
             handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
             if (!handle) {

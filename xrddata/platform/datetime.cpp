@@ -1,7 +1,6 @@
 #include "xrddata/platform/datetime.h"
 
 #include <cmath>
-#include <ctime>
 
 namespace {
 
@@ -89,26 +88,3 @@ FIELD(GetHour, 3)
 FIELD(GetMinute, 4)
 FIELD(GetSecond, 5)
 #undef FIELD
-
-int COleDateTime::GetDayOfWeek() const {
-    int y, m, d, h, mi, s;
-    if (!GetFields(y, m, d, h, mi, s)) return -1;
-    long long days = DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d));  // 1970-01-01 = Thursday
-    long long w = (days % 7 + 7 + 4) % 7;  // 0 = Sunday
-    return static_cast<int>(w) + 1;
-}
-
-int COleDateTime::GetDayOfYear() const {
-    int y, m, d, h, mi, s;
-    if (!GetFields(y, m, d, h, mi, s)) return -1;
-    return static_cast<int>(DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) -
-                            DaysFromCivil(y, 1, 1)) + 1;
-}
-
-COleDateTime COleDateTime::GetCurrentTime() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return COleDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                        local.tm_sec);
-}

@@ -14,7 +14,6 @@ enum : LCID { LANG_USER_DEFAULT = 0x0400, LOCALE_USER_DEFAULT = 0x0400 };
 enum : DWORD {
     VAR_TIMEVALUEONLY = 0x00000001,  // keep only the time of day (the date part becomes 30 December 1899)
     VAR_DATEVALUEONLY = 0x00000002,  // keep only the date (the time becomes 00:00:00)
-    LOCALE_NOUSEROVERRIDE = 0x80000000,
 };
 
 class XRDDATA_API COleDateTime {
@@ -38,12 +37,8 @@ public:
     int GetHour() const;
     int GetMinute() const;
     int GetSecond() const;
-    int GetDayOfWeek() const;  // 1 = Sunday
-    int GetDayOfYear() const;
     // All fields at once; false when the value is not valid or out of the representable range.
     bool GetFields(int& year, int& month, int& day, int& hour, int& minute, int& second) const;
-
-    static COleDateTime GetCurrentTime();
 
     // Reads a date, a time, or a date followed by a time (or a time followed by a date). Dates: three numbers in
     // the locale's order ("03/25/2004" month first, "25.03.2004" day first), the year first when it has three or
@@ -58,8 +53,6 @@ public:
     // the 24-hour time "HH:MM:SS"; the date alone at midnight, the time alone on day 0. Empty for a null value,
     // "Invalid DateTime" for an invalid one. ParseDateTime reads the text back to the same second.
     CString Format(DWORD dwFlags = 0, LCID lcid = LANG_USER_DEFAULT) const;
-    // strftime conversions (%Y %m %d %H %M %S %b %B %a %A %p %j %c %x %X ...) in the user's locale.
-    CString Format(const char* pFormat) const;
 
     bool operator==(const COleDateTime& o) const { return m_status == o.m_status && m_dt == o.m_dt; }
     bool operator!=(const COleDateTime& o) const { return !(*this == o); }

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -52,7 +52,6 @@ public:
     TimeLocale(const TimeLocale&) = delete;
     TimeLocale& operator=(const TimeLocale&) = delete;
 
-    locale_t get() const { return loc_; }
     Order order() const { return order_; }
     char separator() const { return sep_; }
 
@@ -343,31 +342,4 @@ CString COleDateTime::Format(DWORD dwFlags, LCID) const {
     if (dateOnly) return date;
     if (timeOnly) return time;
     return CString(date) + " " + time;
-}
-
-CString COleDateTime::Format(const char* pFormat) const {
-    if (m_status == null) return CString();
-    int y, mo, d, h, mi, s;
-    if (!GetFields(y, mo, d, h, mi, s)) return "Invalid DateTime";
-    if (!pFormat || !*pFormat) return CString();
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_wday = GetDayOfWeek() - 1;
-    tm.tm_yday = GetDayOfYear() - 1;
-    tm.tm_isdst = -1;
-    std::shared_ptr<const TimeLocale> loc = UserTimeLocale();
-    // strftime gives 0 both for an empty result and for a buffer too small: grow a few times (field widths such as
-    // "%300Y" can ask for much), then take the result as empty.
-    size_t size = std::strlen(pFormat) * 8 + 256;
-    for (int attempt = 0; attempt < 4; ++attempt, size *= 8) {
-        std::vector<char> buf(size);
-        size_t n = strftime_l(buf.data(), buf.size(), pFormat, &tm, loc->get());
-        if (n > 0) return CString(buf.data(), n);
-    }
-    return CString();
 }

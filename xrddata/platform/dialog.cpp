@@ -44,8 +44,7 @@ void CDataExchange::Fail() {
     throw CUserException();
 }
 
-CDialog::CDialog(UINT nIDTemplate, const DialogTemplate& tmpl, CWnd* pParentWnd)
-    : m_nIDTemplate(nIDTemplate), m_template(tmpl), m_pParentWnd(pParentWnd) {}
+CDialog::CDialog(UINT nIDTemplate, const DialogTemplate& tmpl, CWnd*) : m_nIDTemplate(nIDTemplate), m_template(tmpl) {}
 
 CDialog::~CDialog() = default;
 

@@ -111,7 +111,6 @@ public:
 
     // A control of the open dialog, or null.
     CDialogControl* GetDlgItem(int nID) const;
-    CWnd* GetParent() const { return m_pParentWnd; }
     UINT GetTemplateID() const { return m_nIDTemplate; }
     const DialogTemplate& GetTemplate() const { return m_template; }
     const std::vector<std::unique_ptr<CDialogControl>>& GetControls() const { return m_controls; }
@@ -146,7 +145,6 @@ protected:
 private:
     UINT m_nIDTemplate;
     DialogTemplate m_template;
-    CWnd* m_pParentWnd;
     std::vector<std::unique_ptr<CDialogControl>> m_controls;
     bool m_bOpen = false;
     bool m_bEnded = false;

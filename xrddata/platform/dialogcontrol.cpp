@@ -35,11 +35,6 @@ int CComboBox::SetCurSel(int index) {
     return index;
 }
 
-void CComboBox::ResetContent() {
-    m_entries.clear();
-    m_nSel = CB_ERR;
-}
-
 std::unique_ptr<CDialogControl> CreateDialogControl(const DialogItemTemplate& item) {
     if (item.kind == CDialogControl::ComboBox)
         return std::make_unique<CComboBox>(item.id, item.x, item.y, item.cx, item.cy, item.style);

@@ -21,7 +21,6 @@ enum : DWORD {
     SS_LEFT = 0x00000000,
     SS_RIGHT = 0x00000002,
     CBS_DROPDOWN = 0x00000002,
-    CBS_DROPDOWNLIST = 0x00000003,
     ES_MULTILINE = 0x00000004,
     ES_AUTOVSCROLL = 0x00000040,
     ES_AUTOHSCROLL = 0x00000080,
@@ -84,7 +83,6 @@ public:
     int SetCurSel(int index);
     // The selected index, or CB_ERR when nothing is selected.
     int GetCurSel() const { return m_nSel; }
-    void ResetContent();
 
 private:
     std::vector<CString> m_entries;

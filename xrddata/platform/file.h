@@ -41,7 +41,6 @@ public:
     virtual void Write(const void* buffer, UINT count);
     virtual std::uint64_t Seek(std::int64_t offset, UINT from);
     void SeekToBegin() { Seek(0, begin); }
-    std::uint64_t SeekToEnd() { return Seek(0, end); }
     virtual std::uint64_t GetLength() const;
     virtual std::uint64_t GetPosition() const;
     virtual void Flush();

@@ -46,8 +46,8 @@ std::vector<CFileDialog::Filter> ParseFilter(const char* filterText) {
 IMPLEMENT_DYNAMIC(CFileDialog, CObject)
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName, DWORD dwFlags,
-                         const char* lpszFilter, HWND hParentWnd)
-    : m_bOpenFileDialog(bOpenFileDialog), m_hParentWnd(hParentWnd), m_filters(ParseFilter(lpszFilter)) {
+                         const char* lpszFilter, HWND)
+    : m_bOpenFileDialog(bOpenFileDialog), m_filters(ParseFilter(lpszFilter)) {
     m_ofn.Flags = dwFlags;
     if (lpszDefExt) m_ofn.lpstrDefExt = lpszDefExt;
     if (lpszFileName) m_ofn.lpstrFile = lpszFileName;
@@ -106,18 +106,6 @@ CString CFileDialog::GetFileName() const {
     CString path = GetPathName();
     size_t slash = path.rfind('/');
     return slash == CString::npos ? path : path.substr(slash + 1);
-}
-
-CString CFileDialog::GetFileExt() const {
-    CString name = GetFileName();
-    size_t dot = name.rfind('.');
-    return dot == CString::npos ? CString() : name.substr(dot + 1);
-}
-
-CString CFileDialog::GetFileTitle() const {
-    CString name = GetFileName();
-    size_t dot = name.rfind('.');
-    return dot == CString::npos ? name : name.substr(0, dot);
 }
 
 void CFileDialog::SetTemplate(UINT nTemplateID, const DialogTemplate& tmpl) {

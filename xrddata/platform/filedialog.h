@@ -15,21 +15,17 @@
 
 // Dialog flags (the framework's values); those marked "kept" are stored for the renderer and not acted on here.
 enum : DWORD {
-    OFN_READONLY = 0x00000001,         // kept
     OFN_OVERWRITEPROMPT = 0x00000002,  // kept: a save dialog asks before replacing a file
     OFN_HIDEREADONLY = 0x00000004,     // kept
-    OFN_NOCHANGEDIR = 0x00000008,      // kept (the working folder is never changed)
     OFN_ENABLETEMPLATE = 0x00000040,   // set by SetTemplate
     OFN_PATHMUSTEXIST = 0x00000800,    // Choose refuses a path whose folder does not exist
     OFN_FILEMUSTEXIST = 0x00001000,    // Choose refuses a file that does not exist
-    OFN_EXPLORER = 0x00080000,         // kept
 };
 
 // CommDlgExtendedError codes.
 enum : DWORD {
     CDERR_GENERALCODES = 0x0000,  // no error (also after a plain cancel)
     CDERR_DIALOGFAILURE = 0xFFFF,  // the dialog could not be shown
-    FNERR_INVALIDFILENAME = 0x3002,
 };
 
 // The framework's OPENFILENAME fields that a caller sets before DoModal.
@@ -62,15 +58,11 @@ public:
     // Runs the dialog through the user-interface object: IDOK when a path was chosen and accepted, else IDCANCEL.
     virtual int DoModal();
 
-    // The full path (after IDOK the one chosen, before it the initial file name), its last component, the
-    // extension (without the point), and the last component without the extension.
+    // The full path (after IDOK the one chosen, before it the initial file name) and its last component.
     CString GetPathName() const;
     CString GetFileName() const;
-    CString GetFileExt() const;
-    CString GetFileTitle() const;
 
     BOOL IsOpenDialog() const { return m_bOpenFileDialog; }
-    HWND GetParentWindow() const { return m_hParentWnd; }
     const std::vector<Filter>& GetFilters() const { return m_filters; }
 
     // Extra controls: the template's controls are created when the dialog opens; sets OFN_ENABLETEMPLATE.
@@ -99,7 +91,6 @@ public:
 
 private:
     BOOL m_bOpenFileDialog;
-    HWND m_hParentWnd;
     std::vector<Filter> m_filters;
     UINT m_nTemplateID = 0;
     DialogTemplate m_template;

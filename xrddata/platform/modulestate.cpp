@@ -3,7 +3,7 @@
 #include <dlfcn.h>
 
 AFX_MODULE_STATE::AFX_MODULE_STATE(HINSTANCE hInstance, const CString& path)
-    : m_hCurrentInstanceHandle(hInstance), m_hCurrentResourceHandle(hInstance), m_strModulePath(path) {}
+    : m_hCurrentResourceHandle(hInstance), m_strModulePath(path) {}
 
 namespace {
 
@@ -17,20 +17,13 @@ AFX_MODULE_STATE MakeState(const void* addr) {
     return AFX_MODULE_STATE(nullptr, "");
 }
 
-}  // namespace
-
-AFX_MODULE_STATE* AfxGetStaticModuleState() {
-    static AFX_MODULE_STATE state = MakeState(reinterpret_cast<const void*>(&AfxGetStaticModuleState));
-    return &state;
-}
-
-AFX_MODULE_STATE* AfxGetAppModuleState() {
-    // The main program: the first object of the link map, which dlopen(nullptr) names.
+// The host's state: the main program, the first object of the link map, which dlopen(nullptr) names.
+AFX_MODULE_STATE* AppModuleState() {
     static AFX_MODULE_STATE state = [] {
         AFX_MODULE_STATE s(nullptr, "");
         if (void* self = dlopen(nullptr, RTLD_LAZY | RTLD_NOLOAD)) {
             if (void* sym = dlsym(self, "main")) s = MakeState(sym);
-            if (!s.m_hCurrentInstanceHandle) s.m_hCurrentInstanceHandle = s.m_hCurrentResourceHandle = static_cast<HINSTANCE>(self);
+            if (!s.m_hCurrentResourceHandle) s.m_hCurrentResourceHandle = static_cast<HINSTANCE>(self);
             dlclose(self);
         }
         return s;
@@ -38,17 +31,19 @@ AFX_MODULE_STATE* AfxGetAppModuleState() {
     return &state;
 }
 
-AFX_MODULE_STATE* AfxGetModuleState() { return t_current ? t_current : AfxGetAppModuleState(); }
+AFX_MODULE_STATE* Current() { return t_current ? t_current : AppModuleState(); }
 
-AFX_MODULE_STATE* AfxSetModuleState(AFX_MODULE_STATE* pState) {
-    AFX_MODULE_STATE* prev = AfxGetModuleState();
-    t_current = pState;
-    return prev;
+}  // namespace
+
+AFX_MODULE_STATE* AfxGetStaticModuleState() {
+    static AFX_MODULE_STATE state = MakeState(reinterpret_cast<const void*>(&AfxGetStaticModuleState));
+    return &state;
 }
 
-HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
-HINSTANCE AfxGetInstanceHandle() { return AfxGetModuleState()->m_hCurrentInstanceHandle; }
-CWinApp* AfxGetApp() { return AfxGetModuleState()->m_pCurrentWinApp; }
+HINSTANCE AfxGetResourceHandle() { return Current()->m_hCurrentResourceHandle; }
+CWinApp* AfxGetApp() { return Current()->m_pCurrentWinApp; }
 
-AFX_MAINTAIN_STATE2::AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* pNewState) : m_pPrevState(AfxSetModuleState(pNewState)) {}
-AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2() { AfxSetModuleState(m_pPrevState); }
+AFX_MAINTAIN_STATE2::AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* pNewState) : m_pPrevState(Current()) {
+    t_current = pNewState;
+}
+AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2() { t_current = m_pPrevState; }

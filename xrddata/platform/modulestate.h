@@ -2,7 +2,7 @@
 // current on the calling thread. The host's state is current by default; every entry point of this library that
 // loads resources, opens dialogs or serves class objects makes the library's own state current for its duration
 // (AFX_MANAGE_STATE(AfxGetStaticModuleState())) and the guard restores the caller's on every way out, exceptions
-// included. An instance handle here is the load address of the module (the main program's for the host).
+// included. A module's handle here is its load address (the main program's for the host).
 #pragma once
 
 #include "xrddata/platform/types.h"
@@ -14,23 +14,16 @@ class CWinApp;
 
 struct XRDDATA_API AFX_MODULE_STATE {
     AFX_MODULE_STATE(HINSTANCE hInstance, const CString& path);
-    HINSTANCE m_hCurrentInstanceHandle;
     HINSTANCE m_hCurrentResourceHandle;
     CWinApp* m_pCurrentWinApp = nullptr;
     CString m_strModulePath;  // file of the module ("" for the host when unknown)
 };
 
-// The state current on this thread (the host's when none was made current).
-XRDDATA_API AFX_MODULE_STATE* AfxGetModuleState();
-// Makes pState current on this thread (null: the host's) and returns the previous one.
-XRDDATA_API AFX_MODULE_STATE* AfxSetModuleState(AFX_MODULE_STATE* pState);
 // This library's own state, constructed at its first use (the library's start-up uses it first).
 XRDDATA_API AFX_MODULE_STATE* AfxGetStaticModuleState();
-// The host's state: the main program.
-XRDDATA_API AFX_MODULE_STATE* AfxGetAppModuleState();
 
+// Of the state current on this thread (the host's, the main program's, when none was made current).
 XRDDATA_API HINSTANCE AfxGetResourceHandle();
-XRDDATA_API HINSTANCE AfxGetInstanceHandle();
 XRDDATA_API CWinApp* AfxGetApp();
 
 class XRDDATA_API AFX_MAINTAIN_STATE2 {

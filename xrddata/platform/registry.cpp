@@ -257,15 +257,14 @@ LONG RegCreateKeyEx(HKEY hKey, const char* subKey, DWORD, char*, DWORD, REGSAM a
     LONG rc = WritableStore(root).Change([&](Key& tree, bool& modified) {
         Key* k = &tree;
         names.clear();
-        for (const std::string& p : prefix) {
+        auto add = [&](const std::string& p) {
             bool made = false;
             k = k->Add(p, &made);
             modified = modified || made;
-        }
+        };
+        for (const std::string& p : prefix) add(p);
         for (const std::string& p : full) {
-            bool made = false;
-            k = k->Add(p, &made);
-            modified = modified || made;
+            add(p);
             names.push_back(k->name);
         }
         created = modified;
@@ -350,25 +349,16 @@ LONG RegSetValueEx(HKEY hKey, const char* valueName, DWORD, DWORD type, const BY
     });
 }
 
-LONG RegEnumKeyEx(HKEY hKey, DWORD index, char* name, DWORD* cchName, DWORD*, char* keyClass, DWORD* cchClass,
-                  FILETIME* lastWriteTime) {
-    if (!name || !cchName) return ERROR_INVALID_PARAMETER;
+LONG RegEnumKey(HKEY hKey, DWORD index, char* name, DWORD cchName) {
+    if (!name) return ERROR_INVALID_PARAMETER;
     OpenedKey k;
     if (LONG rc = OpenKey(hKey, KEY_ENUMERATE_SUB_KEYS, k)) return rc;
     std::vector<std::string> names = SubkeyNames(k.view, k.handle->root, k.handle->path);
     if (index >= names.size()) return ERROR_NO_MORE_ITEMS;
     const std::string& n = names[index];
-    if (*cchName <= n.size()) return ERROR_MORE_DATA;
+    if (cchName <= n.size()) return ERROR_MORE_DATA;
     std::memcpy(name, n.c_str(), n.size() + 1);
-    *cchName = static_cast<DWORD>(n.size());
-    if (keyClass && cchClass && *cchClass) keyClass[0] = '\0';
-    if (cchClass) *cchClass = 0;
-    if (lastWriteTime) *lastWriteTime = FILETIME{0, 0};
     return ERROR_SUCCESS;
-}
-
-LONG RegEnumKey(HKEY hKey, DWORD index, char* name, DWORD cchName) {
-    return RegEnumKeyEx(hKey, index, name, &cchName, nullptr, nullptr, nullptr, nullptr);
 }
 
 LONG RegQueryInfoKey(HKEY hKey, char* keyClass, DWORD* cchClass, DWORD*, DWORD* subKeys, DWORD* maxSubKeyLen,

@@ -58,17 +58,13 @@ enum : REGSAM {
     KEY_SET_VALUE = 0x0002,
     KEY_CREATE_SUB_KEY = 0x0004,
     KEY_ENUMERATE_SUB_KEYS = 0x0008,
-    KEY_NOTIFY = 0x0010,
-    KEY_CREATE_LINK = 0x0020,
     KEY_READ = 0x20019,
     KEY_WRITE = 0x20006,
-    KEY_EXECUTE = 0x20019,
     KEY_ALL_ACCESS = 0xF003F,
 };
 
 enum : DWORD {
     REG_OPTION_NON_VOLATILE = 0,
-    REG_OPTION_VOLATILE = 1,
     REG_CREATED_NEW_KEY = 1,
     REG_OPENED_EXISTING_KEY = 2,
 };
@@ -104,10 +100,8 @@ XRDDATA_API LONG RegQueryValueEx(HKEY hKey, const char* valueName, DWORD* reserv
 XRDDATA_API LONG RegSetValueEx(HKEY hKey, const char* valueName, DWORD reserved, DWORD type, const BYTE* data,
                                DWORD cbData);
 
-// Sub-keys are listed in case-insensitive alphabetical order. cchName: the buffer size in characters going in,
-// the length of the name without its zero coming out.
-XRDDATA_API LONG RegEnumKeyEx(HKEY hKey, DWORD index, char* name, DWORD* cchName, DWORD* reserved, char* keyClass,
-                              DWORD* cchClass, FILETIME* lastWriteTime);
+// The name of sub-key `index`, the sub-keys listed in case-insensitive alphabetical order; cchName is the buffer
+// size in characters (ERROR_MORE_DATA when the name and its zero do not fit).
 XRDDATA_API LONG RegEnumKey(HKEY hKey, DWORD index, char* name, DWORD cchName);
 
 // Counts and longest lengths (names in characters without the zero, data in bytes); classes, security

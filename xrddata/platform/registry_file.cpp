@@ -167,6 +167,14 @@ std::string Printable(std::string_view s) {
     return out;
 }
 
+// "does not parse: line N (reason): text", or the reason alone when no line is known.
+std::string ParseFailure(const ParseError& error) {
+    std::string what = "does not parse: ";
+    if (error.line)
+        return what + "line " + std::to_string(error.line) + " (" + error.reason + "): " + Printable(error.text);
+    return what + error.reason;
+}
+
 std::unique_ptr<Key> Clone(const Key& k) {
     auto c = std::make_unique<Key>();
     c->name = k.name;
@@ -274,11 +282,7 @@ std::string StoreFile::MoveAside(const std::string& path, const Stamp& stamp, co
         where = backup;
     else
         failure = std::strerror(errno);
-    std::string what = "does not parse: ";
-    if (error.line)
-        what += "line " + std::to_string(error.line) + " (" + error.reason + "): " + Printable(error.text);
-    else
-        what += error.reason;
+    std::string what = ParseFailure(error);
     what += where.empty() ? "; it could not be moved aside (" + failure + ") and is not used"
                           : "; it was moved to " + Printable(where);
     what += Fallback();
@@ -298,13 +302,7 @@ std::shared_ptr<const Snapshot> StoreFile::Load(const std::string& path) {
         snapshot->tree = Key();
         // Under the lock, and only when the file is still the one read: a writer may have replaced it meanwhile.
         Locked l;
-        if (Lock(l) != ERROR_SUCCESS) {
-            std::string what = "does not parse: ";
-            what += error.line ? "line " + std::to_string(error.line) + " (" + error.reason + "): " +
-                                     Printable(error.text)
-                               : error.reason;
-            Report(path, snapshot->stamp, what + "; it is not used" + Fallback());
-        }
+        if (Lock(l) != ERROR_SUCCESS) Report(path, snapshot->stamp, ParseFailure(error) + "; it is not used" + Fallback());
         // Lock moved it aside (and reported it) when it still did not parse; what is there now is current.
         if (l.tree) {
             snapshot->tree = std::move(*l.tree);
@@ -461,6 +459,15 @@ LONG StoreFile::ApplyLocked(Locked& l, const Change_t& change) {
     return rc;
 }
 
+void StoreFile::PublishUnchanged(Locked& l) {
+    // What was read under the lock is current: publish it, so that the next read needs no parse.
+    auto snapshot = std::make_shared<Snapshot>();
+    snapshot->path = l.shown;
+    snapshot->stamp = l.stamp;
+    snapshot->tree = std::move(*l.tree);
+    Publish(std::move(snapshot));
+}
+
 LONG StoreFile::Change(const Change_t& change) {
     ThreadTransaction& tx = t_transaction[m_slot];
     if (tx.depth > 0) {
@@ -481,12 +488,7 @@ LONG StoreFile::Change(const Change_t& change) {
     if (LONG rc = Lock(l)) return rc;
     LONG rc = ApplyLocked(l, change);
     if (!l.modified) {
-        // What was read under the lock is current: publish it, so that the next read needs no parse.
-        auto snapshot = std::make_shared<Snapshot>();
-        snapshot->path = l.shown;
-        snapshot->stamp = l.stamp;
-        snapshot->tree = std::move(*l.tree);
-        Publish(std::move(snapshot));
+        PublishUnchanged(l);
         return rc;
     }
     LONG written = Write(l);
@@ -517,15 +519,9 @@ LONG StoreFile::EndTransaction(bool commit) {
         LONG written = Write(*l);
         if (rc == ERROR_SUCCESS) rc = written;
     } else if (!l->modified) {
-        auto snapshot = std::make_shared<Snapshot>();
-        snapshot->path = l->shown;
-        snapshot->stamp = l->stamp;
-        snapshot->tree = std::move(*l->tree);
-        Publish(std::move(snapshot));
+        PublishUnchanged(*l);
     }
     return rc;
 }
-
-LONG StoreFile::TransactionStatus() const { return t_transaction[m_slot].error; }
 
 }  // namespace regstore

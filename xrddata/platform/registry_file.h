@@ -81,8 +81,6 @@ public:
     // changes or of the write.
     void BeginTransaction(bool lockNow);
     LONG EndTransaction(bool commit);
-    // The first error of the thread's transaction so far (ERROR_SUCCESS outside one).
-    LONG TransactionStatus() const;
 
     const char* RootName() const { return m_rootName; }
 
@@ -102,6 +100,7 @@ private:
     LONG Lock(Locked& l);
     LONG Write(Locked& l);
     LONG ApplyLocked(Locked& l, const Change_t& change);
+    void PublishUnchanged(Locked& l);  // the content read under the lock, unchanged, as the current one
     // Moves a file that does not parse aside (the lock held) and reports it once; returns the new name or "".
     std::string MoveAside(const std::string& path, const Stamp& stamp, const ParseError& error,
                           std::string& failure);

@@ -65,11 +65,3 @@ double CAtof(const char* text) {
     if (!text) return 0.0;
     return strtod_l(text, nullptr, xrddata::platform::CLocale());
 }
-
-int CAtoi(const char* text) {
-    if (!text) return 0;
-    long v = strtol_l(text, nullptr, 10, xrddata::platform::CLocale());
-    if (v > 0x7fffffffL) return 0x7fffffff;
-    if (v < -0x7fffffffL - 1) return -0x7fffffff - 1;
-    return static_cast<int>(v);
-}

@@ -1,6 +1,6 @@
 #include "xrddata/platform/strutil.h"
 
-#include <algorithm>
+#include <cstdarg>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -38,7 +38,7 @@ void AppendG(CString& out, double v) {
     WidenExponent(out, from);
 }
 
-CString FormatV(const char* fmt, va_list args) {
+static CString FormatV(const char* fmt, va_list args) {
     xrddata::platform::CLocaleScope c;  // numbers are always written with a '.' decimal point
     CString out;
     const char* p = fmt;
@@ -79,18 +79,18 @@ CString FormatV(const char* fmt, va_list args) {
         char buf[512];
         std::string piece;
         auto emit = [&](auto value) {
-            int n;
-            if (nstars == 2) n = std::snprintf(buf, sizeof buf, conversion.c_str(), stars[0], stars[1], value);
-            else if (nstars == 1) n = std::snprintf(buf, sizeof buf, conversion.c_str(), stars[0], value);
-            else n = std::snprintf(buf, sizeof buf, conversion.c_str(), value);
+            auto print = [&](char* to, size_t room) {
+                if (nstars == 2) return std::snprintf(to, room, conversion.c_str(), stars[0], stars[1], value);
+                if (nstars == 1) return std::snprintf(to, room, conversion.c_str(), stars[0], value);
+                return std::snprintf(to, room, conversion.c_str(), value);
+            };
+            int n = print(buf, sizeof buf);
             if (n < 0) return;
             if (static_cast<size_t>(n) < sizeof buf) {
                 piece.assign(buf, static_cast<size_t>(n));
             } else {
                 piece.assign(static_cast<size_t>(n) + 1, '\0');
-                if (nstars == 2) std::snprintf(piece.data(), piece.size(), conversion.c_str(), stars[0], stars[1], value);
-                else if (nstars == 1) std::snprintf(piece.data(), piece.size(), conversion.c_str(), stars[0], value);
-                else std::snprintf(piece.data(), piece.size(), conversion.c_str(), value);
+                print(piece.data(), piece.size());
                 piece.resize(static_cast<size_t>(n));
             }
         };
@@ -139,11 +139,6 @@ int CompareNoCase(const CString& a, const CString& b) {
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-CString MakeUpper(CString s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 CString MakeLower(CString s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
@@ -151,16 +146,15 @@ CString MakeLower(CString s) {
 
 static bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
-CString TrimLeft(const CString& s) {
-    size_t i = 0;
-    while (i < s.size() && IsSpace(s[i])) ++i;
-    return s.substr(i);
-}
-
 CString TrimRight(const CString& s) {
     size_t n = s.size();
     while (n > 0 && IsSpace(s[n - 1])) --n;
     return s.substr(0, n);
 }
 
-CString Trim(const CString& s) { return TrimLeft(TrimRight(s)); }
+CString Trim(const CString& s) {
+    CString t = TrimRight(s);
+    size_t i = 0;
+    while (i < t.size() && IsSpace(t[i])) ++i;
+    return t.substr(i);
+}

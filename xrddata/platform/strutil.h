@@ -2,7 +2,6 @@
 // dialect (exponents with at least three digits), case-insensitive comparison, trimming and case conversion.
 #pragma once
 
-#include <cstdarg>
 #include <string>
 
 #include "xrddata/platform/types.h"
@@ -10,14 +9,11 @@
 // printf-style formatting; every %e, %E, %g and %G conversion writes an exponent of at least three digits
 // (1.23457e+008), the way the system has always written numbers into files and messages.
 XRDDATA_API CString Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-XRDDATA_API CString FormatV(const char* fmt, va_list args);
 
 // "%g" of one value with the three-digit exponent, appended to out (no allocation beyond the string's growth).
 XRDDATA_API void AppendG(CString& out, double v);
 
 XRDDATA_API int CompareNoCase(const CString& a, const CString& b);
-XRDDATA_API CString MakeUpper(CString s);
 XRDDATA_API CString MakeLower(CString s);
-XRDDATA_API CString TrimLeft(const CString& s);
 XRDDATA_API CString TrimRight(const CString& s);
 XRDDATA_API CString Trim(const CString& s);

@@ -10,13 +10,7 @@
 enum : DWORD { CREATE_SUSPENDED = 0x00000004 };
 
 // Accepted for compatibility (AfxBeginThread).
-enum : int {
-    THREAD_PRIORITY_LOWEST = -2,
-    THREAD_PRIORITY_BELOW_NORMAL = -1,
-    THREAD_PRIORITY_NORMAL = 0,
-    THREAD_PRIORITY_ABOVE_NORMAL = 1,
-    THREAD_PRIORITY_HIGHEST = 2,
-};
+enum : int { THREAD_PRIORITY_NORMAL = 0 };
 
 namespace xrddata::platform::detail {
 struct ThreadState;

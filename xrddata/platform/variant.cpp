@@ -46,11 +46,11 @@ BSTR CopyBstr(BSTR s, bool& failed) {
     return copy;
 }
 
-// Position of an element, or -1 when the index lies outside the bounds.
-long long ElementIndex(const SAFEARRAY* psa, const LONG* rgIndices) {
+// The element at an index, or null when the index lies outside the bounds.
+char* Element(const SAFEARRAY* psa, const LONG* rgIndices) {
     long long i = static_cast<long long>(rgIndices[0]) - psa->rgsabound[0].lLbound;
-    if (i < 0 || i >= static_cast<long long>(psa->rgsabound[0].cElements)) return -1;
-    return i;
+    if (i < 0 || i >= static_cast<long long>(psa->rgsabound[0].cElements)) return nullptr;
+    return static_cast<char*>(psa->pvData) + i * psa->cbElements;
 }
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -211,9 +211,8 @@ HRESULT SafeArrayUnaccessData(SAFEARRAY* psa) {
 
 HRESULT SafeArrayGetElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv) {
     if (!psa || !rgIndices || !pv) return E_INVALIDARG;
-    long long i = ElementIndex(psa, rgIndices);
-    if (i < 0) return DISP_E_BADINDEX;
-    char* item = static_cast<char*>(psa->pvData) + i * psa->cbElements;
+    char* item = Element(psa, rgIndices);
+    if (!item) return DISP_E_BADINDEX;
     if (psa->vt == VT_BSTR) {
         bool failed;
         BSTR copy = CopyBstr(*reinterpret_cast<BSTR*>(item), failed);
@@ -227,9 +226,8 @@ HRESULT SafeArrayGetElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv) {
 
 HRESULT SafeArrayPutElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv) {
     if (!psa || !rgIndices) return E_INVALIDARG;
-    long long i = ElementIndex(psa, rgIndices);
-    if (i < 0) return DISP_E_BADINDEX;
-    char* item = static_cast<char*>(psa->pvData) + i * psa->cbElements;
+    char* item = Element(psa, rgIndices);
+    if (!item) return DISP_E_BADINDEX;
     if (psa->vt == VT_BSTR) {
         // pv is the BSTR itself (null stores an empty element).
         bool failed;

@@ -18,7 +18,6 @@ struct MSG {
 };
 
 enum : UINT {
-    WM_NULL = 0x0000,
     WM_QUIT = 0x0012,
     WM_USER = 0x0400,  // first message number free for private use
 };

@@ -1,5 +1,4 @@
 // The Cranfield text format (code 8), read by the format core (formats/cranfield.h).
-#include <exception>
 
 #include "xrddata/formats/cranfield.h"
 #include "xrddata/formats/pieces.h"
@@ -7,21 +6,17 @@
 #include "xrddata/import/importer.h"
 #include "xrddata/import/readers/builtin.h"
 #include "xrddata/pattern/xrddata.h"
-#include "xrddata/platform/exceptions.h"
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/ui.h"
 
 namespace fmt = xrddata::formats;
 
 int builtin::ReadCranfield(CXRDData* target, const ImportFile& file) {
-    if (!Test(file, fmt::IsCranfield)) {
-        AfxMessageBox(::Format("%s is not a valid Cranfield file", file.name.c_str()), MB_ICONEXCLAMATION | MB_OK);
-        return 0;
-    }
+    if (!Test(file, fmt::IsCranfield)) return NotOfFormat(file, "Cranfield", MB_ICONEXCLAMATION | MB_OK);
     if (!target) return 0;
     PatternFill rules;
     rules.date = PatternFill::Date::file_time;
-    try {
+    return Guarded([&] {
         try {
             fmt::Measurement m = fmt::ReadCranfield(file.source());
             file.ReleaseBytes();
@@ -29,11 +24,8 @@ int builtin::ReadCranfield(CXRDData* target, const ImportFile& file) {
             return 1;
         } catch (const fmt::ReadError& e) {
             // The test passed, but the start, the step or an intensity is inf or nan.
-            if (e.problem() == fmt::Problem::malformed) {
-                AfxMessageBox(::Format("%s is not a valid Cranfield file", file.name.c_str()),
-                              MB_ICONEXCLAMATION | MB_OK);
-                return 0;
-            }
+            if (e.problem() == fmt::Problem::malformed)
+                return NotOfFormat(file, "Cranfield", MB_ICONEXCLAMATION | MB_OK);
             // The title and date are set before the data turn out to be missing.
             fmt::Measurement header;
             fmt::PieceReader lines(file.bytes());
@@ -46,10 +38,7 @@ int builtin::ReadCranfield(CXRDData* target, const ImportFile& file) {
             AfxMessageBox("File appears to contain no data", MB_OK);
             return 0;
         }
-    } catch (const std::exception& e) {
-        ReportException(e);
-        return 0;
-    }
+    });
 }
 
 int CFileImporter::IsCranfieldFile(const CString& fileName) {

@@ -7,6 +7,7 @@
 
 #include <exception>
 
+#include "xrddata/import/fill.h"
 #include "xrddata/import/importfile.h"
 #include "xrddata/platform/exceptions.h"
 
@@ -46,6 +47,24 @@ int Guarded(Body&& body) {
         ReportException(e);
         return 0;
     }
+}
+
+// The read of a text format whose failures leave part of the pattern: the file read by read and the target
+// filled by rules (1); a ReadError goes to failed, whose result the read returns. Guarded.
+template <class Failed>
+int ReadFilled(CXRDData& target, const ImportFile& file,
+               xrddata::formats::Measurement (*read)(const xrddata::formats::Source&), const PatternFill& rules,
+               Failed&& failed) {
+    return Guarded([&] {
+        try {
+            xrddata::formats::Measurement m = read(file.source());
+            file.ReleaseBytes();
+            FillPatternReleasing(target, m, rules);
+            return 1;
+        } catch (const xrddata::formats::ReadError& e) {
+            return failed(e);
+        }
+    });
 }
 
 // Range 1 of a Bruker or STOE raw file into the pattern: the counting errors, the warnings about range 1 and the

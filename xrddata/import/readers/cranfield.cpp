@@ -16,28 +16,20 @@ int builtin::ReadCranfield(CXRDData* target, const ImportFile& file) {
     if (!target) return 0;
     PatternFill rules;
     rules.date = PatternFill::Date::file_time;
-    return Guarded([&] {
-        try {
-            fmt::Measurement m = fmt::ReadCranfield(file.source());
-            file.ReleaseBytes();
-            FillPatternReleasing(*target, m, rules);
-            return 1;
-        } catch (const fmt::ReadError& e) {
-            // The test passed, but the start, the step or an intensity is inf or nan.
-            if (e.problem() == fmt::Problem::malformed)
-                return NotOfFormat(file, "Cranfield", MB_ICONEXCLAMATION | MB_OK);
-            // The title and date are set before the data turn out to be missing.
-            fmt::Measurement header;
-            fmt::PieceReader lines(file.bytes());
-            fmt::Piece title;
-            lines.next(title);
-            header.meta.sample = TrimRight(title);
-            header.meta.date = fmt::FileTimeDate(file.file->modified());
-            rules.errorsWhenEmpty = false;
-            FillPattern(*target, header, rules);
-            AfxMessageBox("File appears to contain no data", MB_OK);
-            return 0;
-        }
+    return ReadFilled(*target, file, fmt::ReadCranfield, rules, [&](const fmt::ReadError& e) {
+        // The test passed, but the start, the step or an intensity is inf or nan.
+        if (e.problem() == fmt::Problem::malformed) return NotOfFormat(file, "Cranfield", MB_ICONEXCLAMATION | MB_OK);
+        // The title and date are set before the data turn out to be missing.
+        fmt::Measurement header;
+        fmt::PieceReader lines(file.bytes());
+        fmt::Piece title;
+        lines.next(title);
+        header.meta.sample = TrimRight(title);
+        header.meta.date = fmt::FileTimeDate(file.file->modified());
+        rules.errorsWhenEmpty = false;
+        FillPattern(*target, header, rules);
+        AfxMessageBox("File appears to contain no data", MB_OK);
+        return 0;
     });
 }
 

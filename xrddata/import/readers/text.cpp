@@ -24,21 +24,14 @@ int builtin::ReadText(CXRDData* target, const ImportFile& file) {
     rules.errors = PatternFill::Errors::file;
     rules.errorsWhenEmpty = false;
     rules.date = PatternFill::Date::file_time;
-    return Guarded([&] {
-        try {
-            fmt::Measurement m = fmt::ReadText(file.source());
-            file.ReleaseBytes();
-            FillPatternReleasing(*target, m, rules);
-            return 1;
-        } catch (const fmt::ReadError&) {
-            // The sample name and date are set before a bad line ends the read.
-            fmt::Measurement header;
-            header.meta.sample = TrimRight(FileTitle(file.name));
-            header.meta.date = fmt::FileTimeDate(file.file ? file.file->modified() : std::nullopt);
-            FillPattern(*target, header, rules);
-            AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
-            return 0;
-        }
+    return ReadFilled(*target, file, fmt::ReadText, rules, [&](const fmt::ReadError&) {
+        // The sample name and date are set before a bad line ends the read.
+        fmt::Measurement header;
+        header.meta.sample = TrimRight(FileTitle(file.name));
+        header.meta.date = fmt::FileTimeDate(file.file ? file.file->modified() : std::nullopt);
+        FillPattern(*target, header, rules);
+        AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
+        return 0;
     });
 }
 

@@ -76,10 +76,19 @@ static void BM_TextImportMillionLines(benchmark::State& state) {
 }
 BENCHMARK(BM_TextImportMillionLines)->Unit(benchmark::kMillisecond);
 
-static void BM_TextExportMillionLines(benchmark::State& state) {
+// The million two-column lines that the export benchmarks write out again.
+static CGraphData MillionLines() {
     CGraphData g;
     g.DoImportFile(bench_support::TwoColumnFile(1000000).c_str());
-    std::string out = (std::filesystem::temp_directory_path() / "xrddata-bench-export.txt").string();
+    return g;
+}
+
+// A file of that name in the temporary folder.
+static std::string TempFile(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
+
+static void BM_TextExportMillionLines(benchmark::State& state) {
+    CGraphData g = MillionLines();
+    const std::string out = TempFile("xrddata-bench-export.txt");
     for (auto _ : state) {
         if (!g.DoExportAsText(out.c_str())) state.SkipWithError("export failed");
     }
@@ -90,9 +99,8 @@ BENCHMARK(BM_TextExportMillionLines)->Unit(benchmark::kMillisecond);
 // The export as it was written before: snprintf("%g") in a C-locale scope per value (AppendG), gathered in a
 // string, for the before/after figures in one run.
 static void BM_TextExportMillionLinesBefore(benchmark::State& state) {
-    CGraphData g;
-    g.DoImportFile(bench_support::TwoColumnFile(1000000).c_str());
-    std::string out = (std::filesystem::temp_directory_path() / "xrddata-bench-export-before.txt").string();
+    const CGraphData g = MillionLines();
+    const std::string out = TempFile("xrddata-bench-export-before.txt");
     for (auto _ : state) {
         CStdioFile file;
         if (!file.Open(out.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeText)) {

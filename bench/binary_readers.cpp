@@ -14,6 +14,7 @@
 
 namespace {
 
+using bench_support::ImportReaderLoop;
 using bench_support::Put16;
 using bench_support::Put32;
 using bench_support::PutF32;
@@ -39,31 +40,14 @@ std::string StoeFile(int n) {
     return Save("stoe.raw", b);
 }
 
-
 }  // namespace
 
 static void BM_ReadDiffracPlus_1M(benchmark::State& state) {
-    bench_support::Box();
-    const std::string path = DiffracPlusFile(1000000);
-    CXRDData target;
-    CFileImporter imp(&target);
-    for (auto _ : state) {
-        if (!imp.ReadDiffracPlusFile(path)) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(target.GetSize());
-    }
-    state.SetItemsProcessed(state.iterations() * 1000000);
+    ImportReaderLoop(state, DiffracPlusFile(1000000), &CFileImporter::ReadDiffracPlusFile, 1000000);
 }
 BENCHMARK(BM_ReadDiffracPlus_1M)->Unit(benchmark::kMillisecond);
 
 static void BM_ReadStoe_16384(benchmark::State& state) {
-    bench_support::Box();
-    const std::string path = StoeFile(16384);
-    CXRDData target;
-    CFileImporter imp(&target);
-    for (auto _ : state) {
-        if (!imp.ReadStoeFile(path)) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(target.GetSize());
-    }
-    state.SetItemsProcessed(state.iterations() * 16384);
+    ImportReaderLoop(state, StoeFile(16384), &CFileImporter::ReadStoeFile, 16384);
 }
 BENCHMARK(BM_ReadStoe_16384)->Unit(benchmark::kMicrosecond);

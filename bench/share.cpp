@@ -13,20 +13,18 @@ CdblArray Column(int n) {
     return a;
 }
 
-void BM_ShareRefreshToShared(benchmark::State& state) {
+// Refreshes of a shared column in the given direction.
+void ShareRefresh(benchmark::State& state, CdblArray::ShareDirection dir) {
     CdblArray a = Column(static_cast<int>(state.range(0)));
     a.Share();
-    for (auto _ : state) a.ShareRefresh(CdblArray::ToShared);
+    for (auto _ : state) a.ShareRefresh(dir);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
+
+void BM_ShareRefreshToShared(benchmark::State& state) { ShareRefresh(state, CdblArray::ToShared); }
 BENCHMARK(BM_ShareRefreshToShared)->Arg(10000)->Arg(1000000);
 
-void BM_ShareRefreshFromShared(benchmark::State& state) {
-    CdblArray a = Column(static_cast<int>(state.range(0)));
-    a.Share();
-    for (auto _ : state) a.ShareRefresh(CdblArray::FromShared);
-    state.SetItemsProcessed(state.iterations() * state.range(0));
-}
+void BM_ShareRefreshFromShared(benchmark::State& state) { ShareRefresh(state, CdblArray::FromShared); }
 BENCHMARK(BM_ShareRefreshFromShared)->Arg(10000)->Arg(1000000);
 
 // A new block every time: creation, page reservation, mapping, copy and release of the name.

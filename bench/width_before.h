@@ -9,22 +9,24 @@
 
 #include "xrddata/numeric/scalar.h"
 #include "xrddata/numeric/sgfilter.h"
+#include "xrddata/pattern/sgwindow.h"
 #include "xrddata/pattern/xrddata.h"
 
 namespace width_before {
 
 constexpr int kPlainFilterLimit = 16;
 
+// The fit of the filters' polynomials is the library's (it was not reworked); the filters ran as below.
 class OldWindowFilter {
 public:
-    static constexpr int MaxOrder = 6;
-    OldWindowFilter(int m, int order);
+    OldWindowFilter(int m, int order) : OldWindowFilter(CSGWindowFilter(m, order), m, order) {}
     int IsValid() const { return m_bValid; }
-    double Coefficient(int ld, int k) const;
     void Apply(const double* data, int n, int first, int last, double* out0, double scale0, double* out1,
                double scale1) const;
 
 private:
+    OldWindowFilter(const CSGWindowFilter& fit, int m, int order)
+        : m_nHalf(m), m_nOrder(order), m_bValid(fit.IsValid()), m_Beta{fit.Polynomial(0), fit.Polynomial(1)} {}
     template <int K>
     void Run(const double* data, int n, int first, int last, double* out0, double scale0, double* out1,
              double scale1) const;
@@ -34,67 +36,8 @@ private:
     std::vector<double> m_Beta[2];
 };
 
-
 // Positions before the first point read point 1, positions after the last read point n.
 inline double At(const double* data, long long p, int n) { return data[p < 1 ? 1 : p > n ? n : p]; }
-
-// The least-squares normal equations in the scaled offset u = k/m: A[i][j] = sum over k of u^(i+j), which keeps
-// the entries between 1 and 2m+1 whatever m is (in k itself they reach m^(2·order)). Odd sums vanish for the
-// symmetric window. The filter for derivative order ld solves A·beta = e(ld); its coefficient at offset k is
-// beta(k/m) · m^-ld, which is what the unscaled fit gives.
-OldWindowFilter::OldWindowFilter(int m, int order) : m_nHalf(m), m_nOrder(order), m_bValid(0) {
-    if (m < 1 || order < 0 || order > MaxOrder || order > 2LL * m) return;
-    const int K = order + 1;
-    long double sums[2 * MaxOrder + 1] = {};
-    sums[0] = 2.0L * m + 1.0L;
-    for (int k = 1; k <= m; ++k) {
-        const long double u = static_cast<long double>(k) / m, u2 = u * u;
-        long double pw = 1.0L;
-        for (int p = 2; p <= 2 * order; p += 2) {
-            pw *= u2;
-            sums[p] += 2.0L * pw;
-        }
-    }
-    for (int ld = 0; ld <= 1 && ld <= order; ++ld) {
-        long double a[MaxOrder + 1][MaxOrder + 2];
-        for (int i = 0; i < K; ++i) {
-            for (int j = 0; j < K; ++j) a[i][j] = sums[i + j];
-            a[i][K] = i == ld ? 1.0L : 0.0L;
-        }
-        // Gaussian elimination with partial pivoting on the small system.
-        for (int c = 0; c < K; ++c) {
-            int piv = c;
-            for (int r = c + 1; r < K; ++r)
-                if (std::fabs(a[r][c]) > std::fabs(a[piv][c])) piv = r;
-            if (!(std::fabs(a[piv][c]) > 0.0L)) return;
-            if (piv != c)
-                for (int j = c; j <= K; ++j) std::swap(a[c][j], a[piv][j]);
-            for (int r = c + 1; r < K; ++r) {
-                const long double f = a[r][c] / a[c][c];
-                for (int j = c; j <= K; ++j) a[r][j] -= f * a[c][j];
-            }
-        }
-        std::vector<double> beta(K);
-        for (int i = K - 1; i >= 0; --i) {
-            long double s = a[i][K];
-            for (int j = i + 1; j < K; ++j) s -= a[i][j] * static_cast<long double>(beta[j]);
-            beta[i] = static_cast<double>(s / a[i][i]);
-        }
-        // The derivative is taken per point, not per unit of u.
-        if (ld == 1)
-            for (double& b : beta) b /= m;
-        m_Beta[ld] = std::move(beta);
-    }
-    m_bValid = 1;
-}
-
-double OldWindowFilter::Coefficient(int ld, int k) const {
-    if (!m_bValid || ld < 0 || ld > 1 || k < -m_nHalf || k > m_nHalf || m_Beta[ld].empty()) return 0.0;
-    const double u = static_cast<double>(k) / m_nHalf;
-    double s = 0.0;
-    for (size_t t = m_Beta[ld].size(); t-- > 0;) s = s * u + m_Beta[ld][t];
-    return s;
-}
 
 void OldWindowFilter::Apply(const double* data, int n, int first, int last, double* out0, double scale0,
                             double* out1, double scale1) const {

@@ -15,6 +15,14 @@ std::vector<std::string> ScanOutputs(const std::string& output, const std::vecto
     return paths;
 }
 
+ScanJob ReadScanJob(const std::string& file, const RangeChoice& range, const std::string& output) {
+    ScanJob job{ReadInput(file), {}, {}};
+    ReportWarnings(job.in);
+    job.scans = ChosenScans(range, job.in.measurement.scans.size());
+    job.paths = ScanOutputs(output, job.scans);
+    return job;
+}
+
 xrddata::formats::WriteContext ContextOf(const Input& in, size_t scan, bool header) {
     xrddata::formats::WriteContext c;
     c.meta = &in.measurement.meta;
@@ -50,10 +58,7 @@ Runner AddConvert(CLI::App& app) {
         const std::vector<std::string> outputs = OutputPaths(o->files, o->out, o->dir, format);
         CheckOutputsApart(o->files, outputs);
         const size_t failed = RunForEach(o->files, o->jobs, [&](size_t i) {
-            const Input in = ReadInput(o->files[i]);
-            ReportWarnings(in);
-            const std::vector<size_t> scans = ChosenScans(range, in.measurement.scans.size());
-            const std::vector<std::string> paths = ScanOutputs(outputs[i], scans);
+            const auto [in, scans, paths] = ReadScanJob(o->files[i], range, outputs[i]);
             CheckOutputsApart({o->files[i]}, paths);
             // Every output is made before the first is written: a scan that cannot be written writes nothing.
             std::vector<std::string> bytes;

@@ -81,10 +81,7 @@ Runner AddProcess(CLI::App& app) {
             for (const std::string& out : outputs) all.push_back(CompanionPath(out, "background"));
         CheckOutputsApart(o->files, all);
         const size_t failed = RunForEach(o->files, o->jobs, [&](size_t i) {
-            const Input in = ReadInput(o->files[i]);
-            ReportWarnings(in);
-            const std::vector<size_t> scans = ChosenScans(range, in.measurement.scans.size());
-            const std::vector<std::string> paths = ScanOutputs(outputs[i], scans);
+            const auto [in, scans, paths] = ReadScanJob(o->files[i], range, outputs[i]);
             std::vector<std::string> written = paths;
             if (companion)
                 for (const std::string& p : paths) written.push_back(CompanionPath(p, "background"));

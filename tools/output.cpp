@@ -10,27 +10,33 @@ namespace fs = std::filesystem;
 
 namespace tool {
 
+namespace {
+
+// The names -f takes; those marked are also the file endings that choose the format (any other ending is text).
+struct FormatName {
+    const char* name;
+    OutFormat format;
+    bool ending;
+};
+constexpr FormatName kFormatNames[] = {
+    {"text", OutFormat::Text, false}, {"txt", OutFormat::Text, false}, {"xye", OutFormat::Xye, true},
+    {"csv", OutFormat::Csv, true}, {"xrdd", OutFormat::Xrdd, true}, {"fxye", OutFormat::Fxye, true},
+    {"fullprof", OutFormat::FullProf, false}, {"cif", OutFormat::Cif, true}, {"tsv", OutFormat::Tsv, true},
+};
+
+}  // namespace
+
 OutFormat ParseOutFormat(const std::string& name) {
     const std::string n = MakeLower(name);
-    if (n == "text" || n == "txt") return OutFormat::Text;
-    if (n == "xye") return OutFormat::Xye;
-    if (n == "csv") return OutFormat::Csv;
-    if (n == "xrdd") return OutFormat::Xrdd;
-    if (n == "fxye") return OutFormat::Fxye;
-    if (n == "fullprof") return OutFormat::FullProf;
-    if (n == "cif") return OutFormat::Cif;
-    if (n == "tsv") return OutFormat::Tsv;
+    for (const FormatName& f : kFormatNames)
+        if (n == f.name) return f.format;
     throw UsageError{"unknown output format \"" + name + "\" (text, xye, csv, xrdd, fxye, fullprof, cif or tsv)"};
 }
 
 OutFormat FormatOfPath(const std::string& path) {
     const std::string ext = MakeLower(fs::path(path).extension().string());
-    if (ext == ".xye") return OutFormat::Xye;
-    if (ext == ".csv") return OutFormat::Csv;
-    if (ext == ".xrdd") return OutFormat::Xrdd;
-    if (ext == ".fxye") return OutFormat::Fxye;
-    if (ext == ".cif") return OutFormat::Cif;
-    if (ext == ".tsv") return OutFormat::Tsv;
+    for (const FormatName& f : kFormatNames)
+        if (f.ending && ext == std::string(".") + f.name) return f.format;
     return OutFormat::Text;
 }
 

@@ -10,6 +10,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "support/archive_record.h"
 #include "support/support.h"
 #include "xrddata/arrays/graphdata.h"
 #include "xrddata/platform/memfile.h"
@@ -18,15 +19,6 @@
 using namespace testing_support;
 
 namespace {
-
-std::string StoreRecord(CGraphData& g) {
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    g.Serialize(ar);
-    ar.Close();
-    auto b = file.Detach();
-    return std::string(b.begin(), b.end());
-}
 
 void LoadRecord(CGraphData& g, const std::string& bytes) {
     CMemFile file(bytes.data(), bytes.size());
@@ -56,13 +48,13 @@ TEST(GraphDataArchive, RecordBytesAreExact) {
     g.Add(2, 9, 0, 0);
     std::string expected =
         Bytes().u32(0x71811680u).u32(0).u32(0).u16(2).f64(1).f64(2).u16(2).f64(4).f64(9).str();
-    std::string bytes = StoreRecord(g);
+    std::string bytes = Store(g);
     EXPECT_EQ(bytes.size(), 48u);
     EXPECT_EQ(bytes, expected);
     EXPECT_EQ(bytes.substr(0, 4), "\x80\x16\x81\x71");
 
     CGraphData c = Sample();
-    std::string custom = StoreRecord(c);
+    std::string custom = Store(c);
     EXPECT_EQ(custom.size(), 12u + 3 * (2 + 24));
     CGraphData back(0);
     LoadRecord(back, custom);
@@ -70,7 +62,7 @@ TEST(GraphDataArchive, RecordBytesAreExact) {
     EXPECT_EQ(Column(back, CGraphData::X), Column(c, CGraphData::X));
     EXPECT_EQ(Column(back, CGraphData::Y), Column(c, CGraphData::Y));
     EXPECT_EQ(Column(back, CGraphData::YError), Column(c, CGraphData::YError));
-    EXPECT_EQ(StoreRecord(back), custom);
+    EXPECT_EQ(Store(back), custom);
 
     CdblArray big;
     for (int i = 0; i < 70000; ++i) big.Add(i);
@@ -85,7 +77,7 @@ TEST(GraphDataArchive, RecordBytesAreExact) {
 TEST(GraphDataArchive, BadRecordsRaiseTheArchiveException) {
     std::string good = [] {
         CGraphData c = Sample();
-        return StoreRecord(c);
+        return Store(c);
     }();
     auto cause = [](const std::string& bytes) {
         CGraphData g = Sample();

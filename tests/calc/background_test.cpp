@@ -5,35 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "support/archive_record.h"
 #include "support/support.h"
 #include "xrddata/platform/memfile.h"
 
 using testing_support::Bytes;
+using testing_support::LoadCause;
+using testing_support::Store;
 
 namespace {
-
-std::string Store(CBackground& b) {
-    CMemFile f;
-    {
-        CArchive ar(&f, CArchive::store);
-        b.Serialize(ar);
-        ar.Close();
-    }
-    return std::string(f.Data().begin(), f.Data().end());
-}
-
-// Loads b from the bytes; returns the archive exception's cause, or -1 when loading succeeded.
-int Load(CBackground& b, const std::string& bytes, std::uint64_t* left = nullptr) {
-    CMemFile f(bytes.data(), bytes.size());
-    CArchive ar(&f, CArchive::load);
-    try {
-        b.Serialize(ar);
-    } catch (const CArchiveException& e) {
-        return e.m_cause;
-    }
-    if (left) *left = ar.BytesLeft();
-    return -1;
-}
 
 Bytes& Doubles(Bytes& b, const std::vector<double>& v) {
     b.u16(static_cast<std::uint16_t>(v.size()));
@@ -189,7 +169,7 @@ TEST(Background, ArchiveBytesAndRoundTrip) {
     const double ox[] = {5, 6, 7, 8, 9, 10};
     CBackground back(6, ox, ox, ox);
     std::uint64_t left = 99;
-    EXPECT_EQ(Load(back, stored + "next", &left), -1);
+    EXPECT_EQ(LoadCause(back, stored + "next", &left), -1);
     EXPECT_EQ(left, 4u);
     EXPECT_EQ(Column(back, CGraphData::X), (std::vector<double>{0, 0.5, 1.5, 2}));
     EXPECT_EQ(Column(back, CGraphData::Y), curve);
@@ -208,22 +188,22 @@ TEST(Background, BadRecordsFailCleanly) {
     CBackground target(3, x, x, nullptr);
     std::string bad = good;
     bad[0] = 0x95;
-    EXPECT_EQ(Load(target, bad), CArchiveException::badIndex);
+    EXPECT_EQ(LoadCause(target, bad), CArchiveException::badIndex);
     EXPECT_EQ(Column(target, CGraphData::Y), (std::vector<double>{0, 1, 2}));
     bad = good;
     bad[4] = 1;
-    EXPECT_EQ(Load(target, bad), CArchiveException::badSchema);
+    EXPECT_EQ(LoadCause(target, bad), CArchiveException::badSchema);
     EXPECT_EQ(Column(target, CGraphData::Y), (std::vector<double>{0, 1, 2}));
     // The embedded knot record has its own signature and version.
     bad = good;
     bad[10 + 3 * 8] = 0;
-    EXPECT_EQ(Load(target, bad), CArchiveException::badIndex);
+    EXPECT_EQ(LoadCause(target, bad), CArchiveException::badIndex);
 
     // Cut at every offset: a clean end-of-file, and the object stays usable whatever was read.
     for (size_t n = 0; n < good.size(); ++n) {
         CBackground part(3, x, x, nullptr);
         SetArchKnots(part);
-        EXPECT_EQ(Load(part, good.substr(0, n)), CArchiveException::endOfFile) << n;
+        EXPECT_EQ(LoadCause(part, good.substr(0, n)), CArchiveException::endOfFile) << n;
         part.GenerateBackground();
         VARIANT v = part.GetCtrlDisplaySafeArray(CGraphData::Y);
         VariantClear(&v);
@@ -238,7 +218,7 @@ TEST(Background, BadRecordsFailCleanly) {
     Doubles(mismatched, {0, 1});
     const std::vector<double> e2 = {0, 0, 0};
     PointSet(mismatched, {0, 1, 2}, {0, 1}, &e2);
-    EXPECT_EQ(Load(target, mismatched.str()), CArchiveException::genericException);
+    EXPECT_EQ(LoadCause(target, mismatched.str()), CArchiveException::genericException);
     EXPECT_EQ(target.m_Knots.GetSize(), 0);
     EXPECT_EQ(target.GenerateBackground(), 0);
 }

@@ -17,22 +17,25 @@
 
 namespace fit_reference {
 
+// The cubic spline through the knots klo..khi of x, y with second derivatives y2, at v.
+inline double SplineAt(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& y2,
+                       int klo, int khi, double v) {
+    while (khi - klo > 1) {
+        int k = (khi + klo) / 2;
+        if (x[k] > v) khi = k; else klo = k;
+    }
+    double h = x[khi] - x[klo];
+    if (h == 0.0) return 0.0;
+    double a = (x[khi] - v) / h, b = (v - x[klo]) / h;
+    return a * y[klo] + b * y[khi] + ((a * a * a - a) * y2[klo] + (b * b * b - b) * y2[khi]) * h * h / 6.0;
+}
+
 struct Knots {
     bool ok = false;  // false: refused, or the fit failed
     std::vector<double> x, y, y2;  // zero-based
 
     // The natural spline through the knots at v.
-    double At(double v) const {
-        int klo = 0, khi = static_cast<int>(x.size()) - 1;
-        while (khi - klo > 1) {
-            int k = (khi + klo) / 2;
-            if (x[k] > v) khi = k; else klo = k;
-        }
-        double h = x[khi] - x[klo];
-        if (h == 0.0) return 0.0;
-        double a = (x[khi] - v) / h, b = (v - x[klo]) / h;
-        return a * y[klo] + b * y[khi] + ((a * a * a - a) * y2[klo] + (b * b * b - b) * y2[khi]) * h * h / 6.0;
-    }
+    double At(double v) const { return SplineAt(x, y, y2, 0, static_cast<int>(x.size()) - 1, v); }
 };
 
 // x ascending; err empty for counting statistics.
@@ -104,17 +107,7 @@ inline Knots Fit(const std::vector<double>& xs, const std::vector<double>& ys, c
         double c1 = (A * A * A - A) * h * h / 6, c2 = (B * B * B - B) * h * h / 6;
         for (int j = 1; j <= K; ++j) f[j] = (j == lo ? A : j == hi ? B : 0.0) + c1 * M[lo][j] + c2 * M[hi][j];
     };
-    auto spline = [&](double v) {
-        int klo = 1, khi = K;
-        while (khi - klo > 1) {
-            int k = (khi + klo) / 2;
-            if (X[k] > v) khi = k; else klo = k;
-        }
-        double h = X[khi] - X[klo];
-        if (h == 0) return 0.0;
-        double A = (X[khi] - v) / h, B = (v - X[klo]) / h;
-        return A * Y[klo] + B * Y[khi] + ((A * A * A - A) * Y2[klo] + (B * B * B - B) * Y2[khi]) * h * h / 6;
-    };
+    auto spline = [&](double v) { return SplineAt(X, Y, Y2, 1, K, v); };
 
     std::vector<double> yFit(n + 1), sigma(n + 1);
     std::vector<int> inUse(n + 1, 1);

@@ -6,6 +6,7 @@
 
 #include "dialogs/scripted_dialog_ui.h"
 #include "pattern/pattern_support.h"
+#include "support/measured_pattern.h"
 #include "support/registry_sandbox.h"
 #include "xrddata/dialogs/datasettingsdialog.h"
 #include "xrddata/module/helpfile.h"
@@ -23,19 +24,10 @@ namespace {
 
 // A measured pattern with settings no factory default has.
 void Fill(CXRDData& d) {
-    const double x[] = {10.0, 10.5, 11.0};
-    const double y[] = {100.0, 400.0, 0.5};
-    d.CGraphData::Assign(x, y, nullptr, 3);
-    d.m_dBackgroundLength = 6.5;
-    d.m_dBackgroundScale = 2.0;
-    d.m_bAutoWidth = 0;
-    d.m_dDetectedWidth = 0.08;
-    d.m_nWidthType = 0;
-    d.m_dFixedWidth = 0.15;
+    testing_support::FillMeasured(d);
     d.SetUVW(0.0, 0.0, 0.0225);
     d.m_nCountType = 0;
     d.m_dScaleFactor = 2.0;
-    d.m_dEsds = 3.0;
 }
 
 const int kWidthEdits[] = {1142, 1109, 1114, 1115};

@@ -41,16 +41,11 @@ TEST(Brml, ReadsEveryRawDataThroughItsDataViews) {
     f.scans[3].start = 39.9;
     f.scans[3].increment = 0.5;
     const std::string zip = WriteBrml(f);
-    EXPECT_EQ(detect(AsBytes(zip))->code, kBrml);
-    const Measurement m = read_bytes(AsBytes(zip), "t.brml");
+    const Measurement m = formats_test::ReadDetected(zip, "t.brml", kBrml);
     EXPECT_EQ(m.meta.format, "BRML");
     EXPECT_EQ(m.meta.format_version, "7.5.2.0");
     EXPECT_EQ(m.meta.sample, "sample A");
-    EXPECT_EQ(m.meta.anode, "Cu");
-    EXPECT_EQ(*m.meta.wavelength, 1.5406);
-    EXPECT_EQ(*m.meta.ka2_wavelength, 1.54439);
-    EXPECT_EQ(*m.meta.kb_wavelength, 1.39222);
-    EXPECT_EQ(*m.meta.ka2_ratio, 0.5);
+    formats_test::ExpectRadiation(m.meta, {"Cu", 1.5406, 1.54439, 1.39222, 0.5});
     EXPECT_EQ(*m.meta.date.text, "2025-02-26T10:47:52.8708798+00:00");
     EXPECT_EQ(FormatDate(*m.meta.date.value), "2025-02-26 10:47:52Z");
     ASSERT_EQ(m.scans.size(), 4u);  // the archive stores them in reverse: the container's order wins

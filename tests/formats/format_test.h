@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,6 +31,39 @@ xrddata::formats::ReadError ErrorOf(F&& f) {
 // The error of reading the bytes as the format of this code, under this name.
 inline xrddata::formats::ReadError ReadErrorOf(const std::string& bytes, const char* name, int code) {
     return ErrorOf([&] { xrddata::formats::read_bytes(xrddata::formats::AsBytes(bytes), name, code); });
+}
+
+// The bytes, detected as the format of this code, read under this name.
+inline xrddata::formats::Measurement ReadDetected(const std::string& bytes, const char* name, int code) {
+    const auto* format = xrddata::formats::detect(xrddata::formats::AsBytes(bytes));
+    EXPECT_NE(format, nullptr) << name;
+    if (format) {
+        EXPECT_EQ(format->code, code) << name;
+    }
+    return xrddata::formats::read_bytes(xrddata::formats::AsBytes(bytes), name);
+}
+
+// The radiation metadata names: the anode, and the wavelengths and K-alpha2 ratio given (those left out are not
+// checked).
+struct Radiation {
+    std::string anode;
+    std::optional<double> ka1, ka2, kb, ratio;
+};
+
+inline void ExpectRadiation(const xrddata::formats::Metadata& meta, const Radiation& r) {
+    EXPECT_EQ(meta.anode, r.anode);
+    if (r.ka1) {
+        EXPECT_EQ(meta.wavelength, r.ka1);
+    }
+    if (r.ka2) {
+        EXPECT_EQ(meta.ka2_wavelength, r.ka2);
+    }
+    if (r.kb) {
+        EXPECT_EQ(meta.kb_wavelength, r.kb);
+    }
+    if (r.ratio) {
+        EXPECT_EQ(meta.ka2_ratio, r.ratio);
+    }
 }
 
 inline std::string Slurp(const std::string& path) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "support/support.h"
+#include "format_test.h"
 #include "xrddata/formats/dates.h"
 #include "xrddata/formats/read.h"
 
@@ -63,11 +64,7 @@ TEST(PeerSamples, MetadataOfEachFile) {
     XRD_REQUIRE_SAMPLES();
     const Measurement uxd = Read("uxd/BT86_.UXD");
     EXPECT_EQ(uxd.meta.sample, "BT86");
-    EXPECT_EQ(uxd.meta.anode, "Cu");
-    EXPECT_EQ(uxd.meta.wavelength, 1.5406);
-    EXPECT_EQ(uxd.meta.ka2_wavelength, 1.54439);
-    EXPECT_EQ(uxd.meta.kb_wavelength, 1.39222);
-    EXPECT_EQ(uxd.meta.ka2_ratio, 0.5);
+    formats_test::ExpectRadiation(uxd.meta, {"Cu", 1.5406, 1.54439, 1.39222, 0.5});
     EXPECT_EQ(uxd.meta.format_version, "2");
     ASSERT_TRUE(uxd.meta.date.value);
     EXPECT_EQ(FormatDate(*uxd.meta.date.value), "2010-03-04 20:59:14");
@@ -78,9 +75,7 @@ TEST(PeerSamples, MetadataOfEachFile) {
 
     const Measurement dat = Read("rigaku-dat/sample2r.dat");
     EXPECT_EQ(dat.meta.sample, "SAMPLE-2");
-    EXPECT_EQ(dat.meta.anode, "Cu");  // *TARGET = 29
-    EXPECT_EQ(dat.meta.wavelength, 1.54056);
-    EXPECT_EQ(dat.meta.ka2_wavelength, 1.5444);
+    formats_test::ExpectRadiation(dat.meta, {"Cu", 1.54056, 1.5444, std::nullopt, std::nullopt});  // *TARGET = 29
     EXPECT_EQ(dat.scans[0].declared_points, 876);
     EXPECT_EQ(dat.scans[0].step_time, 10.0);
     int slitNames = 0;
@@ -89,10 +84,7 @@ TEST(PeerSamples, MetadataOfEachFile) {
 
     const Measurement rd = Read("philips-rd/CPD-1A.RD");
     EXPECT_EQ(rd.meta.sample, "CPD RR Sample 1A");
-    EXPECT_EQ(rd.meta.anode, "Cu");
-    EXPECT_EQ(rd.meta.wavelength, 1.540562);
-    EXPECT_EQ(rd.meta.ka2_wavelength, 1.54439);
-    EXPECT_EQ(rd.meta.ka2_ratio, 0.5);
+    formats_test::ExpectRadiation(rd.meta, {"Cu", 1.540562, 1.54439, std::nullopt, 0.5});
     EXPECT_EQ(*find_property(rd.meta.properties, "diffractometer"), "PW3710 based system");
     EXPECT_EQ(*find_property(rd.meta.properties, "focus"), "LFF");
     EXPECT_EQ(*find_property(rd.meta.properties, "file name"), "CPD-1A");

@@ -18,12 +18,7 @@ namespace {
 
 constexpr int kRas = 15;
 
-RigakuScan Scan3(double first) {
-    RigakuScan s;
-    s.x = {2.0, 2.02, 2.04};
-    s.y = {first, first + 1, first + 2};
-    return s;
-}
+RigakuScan Scan3(double first) { return testing_support::RisingScan({2.0, 2.02, 2.04}, first); }
 
 ReadError ErrorOf(const std::string& bytes) { return formats_test::ReadErrorOf(bytes, "t.ras", kRas); }
 
@@ -47,10 +42,7 @@ TEST(Ras, ReadsEveryScanWithItsHeader) {
     EXPECT_EQ(m.meta.comments, "memo text");
     EXPECT_EQ(*m.meta.date.text, "11/01/12 12:55:51");
     EXPECT_EQ(FormatDate(*m.meta.date.value), "2012-11-01 12:55:51");  // month first
-    EXPECT_EQ(m.meta.anode, "Cu");
-    EXPECT_EQ(*m.meta.wavelength, 1.540593);
-    EXPECT_EQ(*m.meta.ka2_wavelength, 1.544414);
-    EXPECT_EQ(*m.meta.kb_wavelength, 1.39225);
+    formats_test::ExpectRadiation(m.meta, {"Cu", 1.540593, 1.544414, 1.39225, std::nullopt});
     EXPECT_FALSE(m.meta.ka2_ratio);
     EXPECT_TRUE(*m.meta.ka2_present);
     ASSERT_EQ(m.scans.size(), 2u);

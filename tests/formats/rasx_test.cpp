@@ -21,9 +21,7 @@ namespace {
 constexpr int kRasx = 16;
 
 RigakuScan Profile(double first) {
-    RigakuScan s;
-    s.x = {8.5, 8.51, 8.52};
-    s.y = {first, first + 1, first + 2};
+    RigakuScan s = testing_support::RisingScan({8.5, 8.51, 8.52}, first);
     s.start = 8.5;
     s.step = 0.01;
     s.speed = 1.0;
@@ -47,14 +45,11 @@ TEST(Rasx, ReadsEveryProfileInTheOrderOfItsNumber) {
     scans[7].unit_y = "cps";
     // Stored 10, 9, ..., 0: neither the archive's order nor a string sort ("Data10" before "Data2") is the order.
     const std::string zip = WriteRasx(scans, {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0});
-    EXPECT_EQ(detect(AsBytes(zip))->code, kRasx);
-    const Measurement m = read_bytes(AsBytes(zip), "t.rasx");
+    const Measurement m = formats_test::ReadDetected(zip, "t.rasx", kRasx);
     EXPECT_EQ(m.meta.format_version, "1.1.0.0");
     EXPECT_EQ(m.meta.sample, "first");
     EXPECT_EQ(m.meta.comments, "memo 0");
-    EXPECT_EQ(m.meta.anode, "Cu");
-    EXPECT_EQ(*m.meta.wavelength, 1.540593);
-    EXPECT_EQ(*m.meta.kb_wavelength, 1.392246);
+    formats_test::ExpectRadiation(m.meta, {"Cu", 1.540593, std::nullopt, 1.392246, std::nullopt});
     EXPECT_FALSE(*m.meta.ka2_present);  // WaveType Ka1
     EXPECT_EQ(FormatDate(*m.meta.date.value), "2022-11-10 17:20:52Z");
     ASSERT_EQ(m.scans.size(), 11u);

@@ -19,12 +19,7 @@ namespace {
 
 constexpr int kRawV1 = 11;
 
-RawV1Range Range(float start, std::vector<float> counts) {
-    RawV1Range r;
-    r.start = start;
-    r.counts = std::move(counts);
-    return r;
-}
+const auto Range = testing_support::RangeAt<RawV1Range>;
 
 ReadError ErrorOf(const std::string& bytes) { return formats_test::ReadErrorOf(bytes, "t.raw", kRawV1); }
 
@@ -37,8 +32,7 @@ TEST(RawV1, ReadsEveryRangeWithOrWithoutARepeatedMagic) {
     ranges[1].step_time = 15.0f;
     ranges[2].sample = "other";
     const std::string bytes = WriteRawV1(ranges);
-    EXPECT_EQ(detect(AsBytes(bytes))->code, kRawV1);
-    const Measurement m = read_bytes(AsBytes(bytes), "t.raw");
+    const Measurement m = formats_test::ReadDetected(bytes, "t.raw", kRawV1);
     EXPECT_EQ(m.meta.format, "RawV1");
     EXPECT_EQ(m.meta.sample, "VINAIGRE");  // blank padding removed
     EXPECT_EQ(*m.meta.wavelength, 1.5406f);

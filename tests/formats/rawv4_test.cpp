@@ -23,12 +23,7 @@ namespace {
 
 constexpr int kRawV4 = 12;
 
-RawV4Range Range(double start, std::vector<float> counts) {
-    RawV4Range r;
-    r.start = start;
-    r.counts = std::move(counts);
-    return r;
-}
+const auto Range = testing_support::RangeAt<RawV4Range>;
 
 RawV4File File(std::vector<RawV4Range> ranges) {
     RawV4File f;
@@ -58,17 +53,13 @@ TEST(RawV4, ReadsEveryRangeWithItsRecordsAndTheMetadata) {
     b.extra.push_back({40, std::string(4, '\0') + "LynxEye" + std::string(120, '\0')});
     b.extra.push_back({110, std::string(24, '\x7f')});  // unknown: skipped by its length
     const std::string bytes = WriteRawV4(f);
-    EXPECT_EQ(detect(AsBytes(bytes))->code, kRawV4);
-    const Measurement m = read_bytes(AsBytes(bytes), "t.raw");
+    const Measurement m = formats_test::ReadDetected(bytes, "t.raw", kRawV4);
     EXPECT_EQ(m.meta.format, "RawV4");
     EXPECT_EQ(m.meta.sample, "TiO2");
     EXPECT_EQ(m.meta.comments, "a comment");
     EXPECT_EQ(*m.meta.date.text, "07/11/2018 15:55:31");
     EXPECT_EQ(FormatDate(*m.meta.date.value), "2018-07-11 15:55:31");  // month first
-    EXPECT_EQ(m.meta.anode, "Cu");
-    EXPECT_EQ(*m.meta.wavelength, 1.5406);
-    EXPECT_EQ(*m.meta.ka2_wavelength, 1.54439);
-    EXPECT_EQ(*m.meta.ka2_ratio, 0.5);
+    formats_test::ExpectRadiation(m.meta, {"Cu", 1.5406, 1.54439, std::nullopt, 0.5});
     EXPECT_TRUE(*m.meta.ka2_present);
     EXPECT_EQ(*find_property(m.meta.properties, "CREATOR"), "writer");
     EXPECT_EQ(*find_property(m.meta.properties, "SITE"), "Germany");

@@ -47,11 +47,7 @@ TEST(Xrdml, ReadsPositionsCountsAndTheirCorrections) {
     EXPECT_EQ(m.meta.format_version, "2.1");
     EXPECT_EQ(m.meta.sample, "id-7");  // no name: the id
     EXPECT_EQ(m.meta.comments, "Configuration=test\nPHD Lower Level = 4.02 (keV)");
-    EXPECT_EQ(m.meta.anode, "Cu");
-    EXPECT_EQ(*m.meta.wavelength, 1.540598);
-    EXPECT_EQ(*m.meta.ka2_wavelength, 1.544426);
-    EXPECT_EQ(*m.meta.kb_wavelength, 1.39225);
-    EXPECT_EQ(*m.meta.ka2_ratio, 0.5);
+    formats_test::ExpectRadiation(m.meta, {"Cu", 1.540598, 1.544426, 1.39225, 0.5});
     EXPECT_TRUE(*m.meta.ka2_present);
     EXPECT_EQ(*m.meta.date.text, "2021-03-16T13:10:14+03:00");
     EXPECT_EQ(FormatDate(*m.meta.date.value), "2021-03-16 13:10:14+03:00");

@@ -10,16 +10,11 @@ using import_testing::Column;
 using import_testing::CpiFile;
 using import_testing::CranfieldFile;
 using import_testing::ImportSandbox;
+using import_testing::Section;
 using import_testing::UdfFile;
 using testing_support::WriteFile;
 
 namespace {
-
-const char kReader[] = "HKEY_CURRENT_USER\\Software\\Tarvenic\\File Reader";
-
-std::string Section(const std::string& name, const std::string& value) {
-    return "[" + std::string(kReader) + "\\" + name + "]\r\n\"" + name + "\"=" + value + "\r\n\r\n";
-}
 
 void Remember(const ImportSandbox& box, const std::string& dir, int raw, int peak) {
     char r[16], p[16];

@@ -50,6 +50,13 @@ inline std::string UdfFile(const std::string& data, const std::string& extraHead
            extraHeader + "DataAngleRange,   10.0000,  80.0000,/\r\nScanStepSize,   0.020,/\r\nRawScan\r\n" + data;
 }
 
+// The settings key under which the import remembers its choices, and one value of it as a section of a .reg file.
+inline const char kReader[] = "HKEY_CURRENT_USER\\Software\\Tarvenic\\File Reader";
+
+inline std::string Section(const std::string& name, const std::string& value) {
+    return "[" + std::string(kReader) + "\\" + name + "]\r\n\"" + name + "\"=" + value + "\r\n\r\n";
+}
+
 inline std::vector<double> Column(const CGraphData& g, CGraphData::Prop p) {
     std::vector<double> v;
     for (int i = 0; i < g.GetSize(); ++i) v.push_back(g.GetAt(p, i));

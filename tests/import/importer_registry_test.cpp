@@ -7,24 +7,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "import/import_support.h"
 #include "support/registry_sandbox.h"
 #include "support/support.h"
 #include "xrddata/import/importer.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/registry.h"
 
+using import_testing::kReader;
+using import_testing::Section;
 using testing_support::ReadFile;
 using testing_support::RegistrySandbox;
-
-namespace {
-
-const char kReader[] = "HKEY_CURRENT_USER\\Software\\Tarvenic\\File Reader";
-
-std::string Section(const std::string& name, const std::string& value) {
-    return "[" + std::string(kReader) + "\\" + name + "]\r\n\"" + name + "\"=" + value + "\r\n\r\n";
-}
-
-}  // namespace
 
 TEST(ImporterRegistry, DefaultsWithoutStoreAndWrittenBackOnDestruction) {
     RegistrySandbox box;

@@ -16,10 +16,25 @@ using import_testing::CranfieldFile;
 using import_testing::ImportSandbox;
 using import_testing::UdfFile;
 
-TEST(TextReader, PointsErrorsNameAndDate) {
+namespace {
+
+// A sandbox of its own and an importer that fills d, for each test; the recognition tests detect without a target.
+class TextFiles : public ::testing::Test {
+protected:
     ImportSandbox box;
     CXRDData d;
-    CFileImporter imp(&d);
+    CFileImporter imp{&d};
+    CFileImporter detector{nullptr};
+};
+
+class TextReader : public TextFiles {};
+class CranfieldReader : public TextFiles {};
+class CpiReader : public TextFiles {};
+class LegacyTextReaders : public TextFiles {};
+
+}  // namespace
+
+TEST_F(TextReader, PointsErrorsNameAndDate) {
     // Unsorted points, one line with its own error, a zero intensity, a final line without a line end.
     std::string path = box.Write("scan one  ", "12.5 16\n10.0 0\r\n11.0\t9 0.5\n13 4");
     ASSERT_EQ(imp.IsTextFile(path), 1);
@@ -46,9 +61,7 @@ TEST(TextReader, PointsErrorsNameAndDate) {
 
 // A single point is too few to detect a feature width (-1): the fixed width and U, V, W keep the stored values instead of
 // taking -1 as a width.
-TEST(TextReader, TooFewPointsForAWidthKeepTheStoredWidth) {
-    ImportSandbox box;
-    CXRDData d;
+TEST_F(TextReader, TooFewPointsForAWidthKeepTheStoredWidth) {
     const double fixed = d.m_dFixedWidth;
     ASSERT_TRUE(d.m_bAutoWidth);
     ASSERT_EQ(d.DoReadFile(box.Write("one.xy", "10 5\n").c_str(), 1), 1);
@@ -59,10 +72,7 @@ TEST(TextReader, TooFewPointsForAWidthKeepTheStoredWidth) {
     }
 }
 
-TEST(TextReader, RefusalsAndBadLines) {
-    ImportSandbox box;
-    CXRDData d;
-    CFileImporter imp(&d);
+TEST_F(TextReader, RefusalsAndBadLines) {
     std::string lone = box.Write("lone.xy", "1.78897\n10 20\n");
     EXPECT_EQ(imp.IsTextFile(lone), 0);
     EXPECT_EQ(imp.ReadTextFile(lone), 0);
@@ -88,10 +98,8 @@ TEST(TextReader, RefusalsAndBadLines) {
     EXPECT_EQ(box.ui.messages.size(), 3u);
 }
 
-TEST(CranfieldReader, RecognitionRules) {
-    ImportSandbox box;
-    CFileImporter imp(nullptr);
-    auto is = [&](const std::string& bytes) { return imp.IsCranfieldFile(box.Write("c.cr", bytes)); };
+TEST_F(CranfieldReader, RecognitionRules) {
+    auto is = [&](const std::string& bytes) { return detector.IsCranfieldFile(box.Write("c.cr", bytes)); };
     EXPECT_EQ(is(CranfieldFile("5\n6\n")), 1);
     EXPECT_EQ(is(CranfieldFile("")), 1);              // no fifth line: the reader finds no data
     EXPECT_EQ(is(CranfieldFile("5 counts\n")), 0);    // a number followed by a word
@@ -107,10 +115,7 @@ TEST(CranfieldReader, RecognitionRules) {
     EXPECT_TRUE(box.ui.messages.empty());
 }
 
-TEST(CranfieldReader, SkipsWordsWithoutAdvancingTheAngle) {
-    ImportSandbox box;
-    CXRDData d;
-    CFileImporter imp(&d);
+TEST_F(CranfieldReader, SkipsWordsWithoutAdvancingTheAngle) {
     std::string path = box.Write("c.cr", CranfieldFile("5\nx\n7\n9"));
     ASSERT_EQ(imp.ReadCranfieldFile(path), 1);
     EXPECT_EQ(Column(d, CGraphData::X), (std::vector<double>{10.0, 10.02}));
@@ -130,10 +135,8 @@ TEST(CranfieldReader, SkipsWordsWithoutAdvancingTheAngle) {
     EXPECT_EQ(box.ui.messages[1].type, MB_ICONEXCLAMATION | MB_OK);
 }
 
-TEST(CpiReader, RecognitionRules) {
-    ImportSandbox box;
-    CFileImporter imp(nullptr);
-    auto is = [&](const std::string& bytes) { return imp.IsCpiFile(box.Write("f.cpi", bytes)); };
+TEST_F(CpiReader, RecognitionRules) {
+    auto is = [&](const std::string& bytes) { return detector.IsCpiFile(box.Write("f.cpi", bytes)); };
     EXPECT_EQ(is(CpiFile("1\n")), 1);
     EXPECT_EQ(is(CpiFile("", "scandata")), 1);
     EXPECT_EQ(is(CpiFile("", "ScanData and more")), 1);
@@ -145,10 +148,7 @@ TEST(CpiReader, RecognitionRules) {
     EXPECT_TRUE(box.ui.messages.empty());
 }
 
-TEST(CpiReader, HeaderRadiationAndPoints) {
-    ImportSandbox box;
-    CXRDData d;
-    CFileImporter imp(&d);
+TEST_F(CpiReader, HeaderRadiationAndPoints) {
     ASSERT_EQ(imp.ReadCpiFile(box.Write("a.cpi", CpiFile("100\n0\n-4\n25\n"))), 1);
     EXPECT_EQ(d.m_strSampleName, "My sample");
     EXPECT_EQ(d.m_strSampleInfo, "Title line");
@@ -185,10 +185,7 @@ TEST(CpiReader, HeaderRadiationAndPoints) {
 
 // A nan or inf that the format test lets through: the format's own message (UDF fails silently), no pattern change
 // but CPI's header before a bad intensity, as for a word there.
-TEST(LegacyTextReaders, NonFiniteNumbersGetTheFormatsMessages) {
-    ImportSandbox box;
-    CXRDData d;
-    CFileImporter imp(&d);
+TEST_F(LegacyTextReaders, NonFiniteNumbersGetTheFormatsMessages) {
     EXPECT_EQ(imp.ReadCpiFile(box.Write("y.cpi", CpiFile("5\nnan\n"))), 0);
     EXPECT_EQ(d.m_strSampleName, "My sample");
     d.m_strSampleName = "kept";

@@ -140,23 +140,23 @@ TEST(Errors, WidthRefreshFollowsTheWidthSettings) {
     }
     WidthProbe p(static_cast<int>(x.size()), x.data(), y.data(), nullptr);
     const double detected = p.DetectFeatureWidth(5.0, 0);
+    // The refresh under the given width settings, from a constant width of 0.7 and U, V, W = 1, 2, 3.
+    auto refresh = [&p](int autoWidth, int widthType) {
+        p.m_bAutoWidth = autoWidth;
+        p.m_nWidthType = widthType;
+        p.m_dFixedWidth = 0.7;
+        p.SetUVW(1, 2, 3);
+        p.RefreshFeatureWidth();
+    };
 
-    p.m_bAutoWidth = 1;
-    p.m_nWidthType = 0;
-    p.m_dFixedWidth = 0.7;
-    p.SetUVW(1, 2, 3);
-    p.RefreshFeatureWidth();
+    refresh(1, 0);
     EXPECT_EQ(p.m_dDetectedWidth, detected);
     EXPECT_EQ(p.m_dFixedWidth, detected);
     EXPECT_EQ(p.m_dU, 0.0);
     EXPECT_EQ(p.m_dV, 0.0);
     EXPECT_EQ(p.m_dW, detected * detected);
 
-    p.m_bAutoWidth = 0;
-    p.m_dFixedWidth = 0.7;
-    p.m_nWidthType = 1;
-    p.SetUVW(1, 2, 3);
-    p.RefreshFeatureWidth();
+    refresh(0, 1);
     EXPECT_EQ(p.m_dDetectedWidth, detected);
     EXPECT_EQ(p.m_dFixedWidth, 0.7);
     EXPECT_EQ(p.m_dU, 1.0);

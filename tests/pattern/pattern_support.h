@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/archive_record.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/memfile.h"
 
@@ -32,17 +33,7 @@ public:
     using CXRDData::WriteRegistry;
 };
 
-// The archive record an object stores.
-template <class T>
-std::string Store(T& obj) {
-    CMemFile f;
-    {
-        CArchive ar(&f, CArchive::store);
-        obj.Serialize(ar);
-        ar.Close();
-    }
-    return std::string(f.Data().begin(), f.Data().end());
-}
+using testing_support::Store;
 
 // True when the two patterns store the same record once a takes b's peak flag, "AutoWidth" and zero error (the
 // members that assignment leaves alone); a keeps its own afterwards.

@@ -5,35 +5,15 @@
 #include <cmath>
 #include <string>
 
+#include "support/archive_record.h"
 #include "support/support.h"
 #include "xrddata/platform/memfile.h"
 
 using testing_support::Bytes;
+using testing_support::LoadCause;
+using testing_support::Store;
 
 namespace {
-
-std::string Store(CRadiation& r) {
-    CMemFile f;
-    {
-        CArchive ar(&f, CArchive::store);
-        r.Serialize(ar);
-        ar.Close();
-    }
-    return std::string(f.Data().begin(), f.Data().end());
-}
-
-// Loads r from the bytes; returns the archive exception's cause, or -1 after a good load.
-int LoadCause(CRadiation& r, const std::string& bytes, std::uint64_t* left = nullptr) {
-    CMemFile f(bytes.data(), bytes.size());
-    CArchive ar(&f, CArchive::load);
-    try {
-        r.Serialize(ar);
-    } catch (const CArchiveException& e) {
-        return e.m_cause;
-    }
-    if (left) *left = ar.BytesLeft();
-    return -1;
-}
 
 Bytes Record(const std::string& target, double ka1, double ka2, double ratio, int valid, int ka2Flag,
              std::uint32_t signature = 0x49444152u, std::int32_t version = 1) {

@@ -13,23 +13,10 @@ using pattern_testing::Column;
 using pattern_testing::FillEverything;
 using pattern_testing::Store;
 using testing_support::Bytes;
+using testing_support::LoadCause;
 using testing_support::RegistrySandbox;
 
 namespace {
-
-// Loads the bytes into d: -1 on success, else the archive exception's cause (100 + cause for a file exception).
-int Load(CXRDData& d, const std::string& bytes) {
-    CMemFile f(bytes.data(), bytes.size());
-    CArchive ar(&f, CArchive::load);
-    try {
-        d.Serialize(ar);
-    } catch (const CArchiveException& e) {
-        return e.m_cause;
-    } catch (const CFileException& e) {
-        return 100 + e.m_cause;
-    }
-    return -1;
-}
 
 Bytes& Str(Bytes& b, const std::string& s) { return b.u8(static_cast<std::uint8_t>(s.size())).raw(s); }
 
@@ -85,7 +72,7 @@ TEST(PatternArchive, RoundTripGivesBackEveryMember) {
     std::string bytes = Store(d);
 
     CXRDData e;
-    ASSERT_EQ(Load(e, bytes), -1);
+    ASSERT_EQ(LoadCause(e, bytes), -1);
     // Storing the loaded pattern gives the same bytes, and the record's layout is checked field by field above:
     // so every member came back. A few direct looks for the values most at risk:
     EXPECT_EQ(e.m_strSampleName, std::string("quartz \xFF\x01", 9));
@@ -111,7 +98,7 @@ TEST(PatternArchive, VersionZeroKeepsAutoWidthAndNothingIsSorted) {
 
     CXRDData d;
     d.m_bAutoWidth = 0;  // differs from the stored default of a new pattern
-    ASSERT_EQ(Load(d, bytes), -1);
+    ASSERT_EQ(LoadCause(d, bytes), -1);
     EXPECT_EQ(d.m_bAutoWidth, 0);
     EXPECT_EQ(Column(d, CGraphData::X), (std::vector<double>{3.0, 2.0, 1.0}));
     EXPECT_EQ(Column(d, CGraphData::Y), (std::vector<double>{30.0, 20.0, 10.0}));
@@ -124,7 +111,7 @@ TEST(PatternArchive, VersionZeroKeepsAutoWidthAndNothingIsSorted) {
     EXPECT_EQ(d.m_nTypeFlag, 6);
     EXPECT_EQ(d.m_OriginalData.GetSize(), 0);
     d.m_bAutoWidth = 1;
-    ASSERT_EQ(Load(d, bytes), -1);
+    ASSERT_EQ(LoadCause(d, bytes), -1);
     EXPECT_EQ(d.m_bAutoWidth, 1);
 }
 
@@ -140,21 +127,21 @@ TEST(PatternArchive, BadMagicOrVersionChangesNothing) {
 
     std::string magic = good;
     magic[3] = '\x38';
-    EXPECT_EQ(Load(d, magic), CArchiveException::badIndex);
+    EXPECT_EQ(LoadCause(d, magic), CArchiveException::badIndex);
     std::string swapped = good;
     std::swap(swapped[0], swapped[3]);
-    EXPECT_EQ(Load(d, swapped), CArchiveException::badIndex);
+    EXPECT_EQ(LoadCause(d, swapped), CArchiveException::badIndex);
     for (char version : {'\x02', '\xff', '\x7f'}) {
         std::string v = good;
         v[4] = version;
         v[7] = version == '\x7f' ? '\x00' : version;
-        EXPECT_EQ(Load(d, v), CArchiveException::badSchema);
+        EXPECT_EQ(LoadCause(d, v), CArchiveException::badSchema);
     }
     EXPECT_EQ(Store(d), before);
     // An embedded point set with a wrong signature is refused too (after the header passed).
     std::string points = good;
     points[8] = '\x81';
-    EXPECT_EQ(Load(d, points), CArchiveException::badIndex);
+    EXPECT_EQ(LoadCause(d, points), CArchiveException::badIndex);
 }
 
 TEST(PatternArchive, RecordsCutAtEveryOffsetFailCleanly) {
@@ -165,7 +152,7 @@ TEST(PatternArchive, RecordsCutAtEveryOffsetFailCleanly) {
     for (size_t cut = 0; cut < full.size(); ++cut) {
         SCOPED_TRACE(cut);
         CXRDData d;
-        EXPECT_NE(Load(d, full.substr(0, cut)), -1);
+        EXPECT_NE(LoadCause(d, full.substr(0, cut)), -1);
         Touch(d);
         Touch(d.m_OriginalData);
         Touch(d.m_Background);
@@ -177,7 +164,7 @@ TEST(PatternArchive, RecordsCutAtEveryOffsetFailCleanly) {
     size_t radiation = 8 + Store(points).size() + (1 + src.m_strFileName.size()) + (1 + 9) +
                        (1 + src.m_strSampleInfo.size()) + 12;
     CXRDData d;
-    EXPECT_EQ(Load(d, full.substr(0, radiation + 5)), CArchiveException::endOfFile);
+    EXPECT_EQ(LoadCause(d, full.substr(0, radiation + 5)), CArchiveException::endOfFile);
     EXPECT_EQ(d.GetSize(), 4);
     EXPECT_EQ(d.m_strSampleName, src.m_strSampleName);
     EXPECT_EQ(d.m_CollectionDate, src.m_CollectionDate);

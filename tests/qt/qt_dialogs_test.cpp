@@ -19,9 +19,11 @@
 #include <functional>
 
 #include "qt/xrddata-qt/qtui.h"
+#include "support/measured_pattern.h"
 #include "support/registry_sandbox.h"
 #include "support/support.h"
 #include "xrddata/dialogs/datasettingsdialog.h"
+#include "xrddata/import/importdialog.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/filedialog.h"
 
@@ -63,17 +65,8 @@ protected:
 };
 
 void Fill(CXRDData& d) {
-    const double x[] = {10.0, 10.5, 11.0};
-    const double y[] = {100.0, 400.0, 0.5};
-    d.CGraphData::Assign(x, y, nullptr, 3);
-    d.m_dBackgroundLength = 6.5;
-    d.m_dBackgroundScale = 2.0;
-    d.m_bAutoWidth = 0;
-    d.m_dDetectedWidth = 0.08;
-    d.m_nWidthType = 0;
-    d.m_dFixedWidth = 0.15;
+    testing_support::FillMeasured(d);
     d.m_nCountType = 2;
-    d.m_dEsds = 3.0;
 }
 
 }  // namespace
@@ -207,27 +200,18 @@ TEST_F(QtDialogs, SampleInformationThroughWidgets) {
 
 namespace {
 
-// The import dialog's shape: the file controls with a "For&mat:" row (template 131, combo 1001).
+// The import dialog's shape: the file controls with its "For&mat:" row (template 131, combo 1001) and the
+// built-in format list.
 class FormatDialog : public CFileDialog {
 public:
     FormatDialog()
         : CFileDialog(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
                       "All Files (*.*)|*.*|Raw Files (*.raw)|*.raw|Text Files (*.txt)|*.txt||") {
-        DialogTemplate t;
-        t.cx = 216;
-        t.cy = 19;
-        t.font = "MS Sans Serif";
-        t.pointSize = 8;
-        t.items = {{CDialogControl::Static, -1, "For&mat:", 6, 2, 24, 8, WS_CHILD | WS_VISIBLE | SS_LEFT},
-                   {CDialogControl::ComboBox, 1001, "", 54, 0, 155, 53,
-                    WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP}};
-        SetTemplate(131, t);
+        SetTemplate(CImportFileDialog::IDD, CImportFileDialog::FormatTemplate());
     }
     BOOL OnInitDialog() override {
         CComboBox* box = GetComboBox(1001);
-        for (const char* e : {"Auto", "Two column text", "Stoe", "DiffracPlus", "DiffracAt", "Udf", "Cpi", "Mdi",
-                              "Cranfield"})
-            box->AddString(e);
+        for (const CString& e : CImportFileDialog::BuiltInFormats()) box->AddString(e);
         box->SetCurSel(0);
         return TRUE;
     }

@@ -58,4 +58,13 @@ struct RawV4File {
 
 std::string WriteRawV4(const RawV4File& file);
 
+// A range of either version starting at start with the given counts, the other fields as the writer's defaults.
+template <class Range>
+Range RangeAt(decltype(Range::start) start, std::vector<float> counts) {
+    Range r;
+    r.start = start;
+    r.counts = std::move(counts);
+    return r;
+}
+
 }  // namespace testing_support

@@ -2,7 +2,9 @@
 // scan settings: RAS as `*KEY "value"` header lines, RASX as the ScanInformation of each data set's conditions.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -18,6 +20,15 @@ struct RigakuScan {
     std::string sample = "MB120718Si3";
     std::string extra_header;  // RAS: further header lines (each ending in CR LF)
 };
+
+// A scan at the angles x whose counts rise by one from first; the other fields as the writers' defaults.
+inline RigakuScan RisingScan(std::vector<double> x, double first) {
+    RigakuScan s;
+    s.y.reserve(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) s.y.push_back(first + static_cast<double>(i));
+    s.x = std::move(x);
+    return s;
+}
 
 // "*RAS_DATA_START", each scan's header and rows, "*RAS_DATA_END"; CR LF line ends. end_markers false leaves out
 // the scans' and the file's end markers.

@@ -17,6 +17,13 @@ namespace {
 
 std::string Sample(const std::string& name) { return testing_support::SamplesDir() + "/" + name; }
 
+// The first document of the tool's "info --json" on a sample file; a failed run fails the test.
+tool_test::Json InfoOf(const Sandbox& box, const std::string& sample) {
+    const Result r = box.Tool({"info", "--json", Sample(sample)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return ParseJson(r.out)[0];
+}
+
 // The point rows of a headed file, without its "#" lines.
 std::string Rows(const std::string& text) {
     std::string out;
@@ -36,9 +43,7 @@ std::string Rows(const std::string& text) {
 TEST(ToolScans, InfoListsEveryScanOfACoreFormat) {
     XRD_REQUIRE_SAMPLES();
     Sandbox box;
-    const Result r = box.Tool({"info", "--json", Sample("brml/Sin2Psi.brml")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const tool_test::Json doc = ParseJson(r.out)[0];
+    const tool_test::Json doc = InfoOf(box, "brml/Sin2Psi.brml");
     EXPECT_EQ(doc["format"]["name"].s, "BRML");
     EXPECT_EQ(doc["format"]["code"].n, 13.0);
     EXPECT_EQ(doc["format"]["version"].s, "3.3.50.0");
@@ -62,9 +67,7 @@ TEST(ToolScans, InfoListsEveryScanOfACoreFormat) {
 TEST(ToolScans, MultiRangeRawThroughWhicheverReaderHasIt) {
     XRD_REQUIRE_SAMPLES();
     Sandbox box;
-    const Result r = box.Tool({"info", "--json", Sample("bruker-raw3/Keokuk_kaolinite.RAW")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const tool_test::Json doc = ParseJson(r.out)[0];
+    const tool_test::Json doc = InfoOf(box, "bruker-raw3/Keokuk_kaolinite.RAW");
     EXPECT_EQ(doc["format"]["code"].n, 3.0);
     EXPECT_EQ(doc["points"].n, 4001.0);
     const tool_test::Json& ranges = doc["ranges"];

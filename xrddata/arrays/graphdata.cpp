@@ -153,31 +153,23 @@ void CGraphData::Assign(const double* x, const double* y, const double* err, int
     Sort();
 }
 
+// Empty arrays leave the points as they are (sorted).
 void CGraphData::Assign(const CArray<double, double>& x, const CArray<double, double>& y) {
     int n = std::min(x.GetSize(), y.GetSize());
-    if (n > 0) {
-        RemoveAll();
-        m_bCustomErrors = 0;
-        SetSize(n, -1);
-        std::memcpy(m_X.GetData(), x.GetData(), sizeof(double) * static_cast<size_t>(n));
-        std::memcpy(m_Y.GetData(), y.GetData(), sizeof(double) * static_cast<size_t>(n));
-    }
-    Sort();
+    if (n > 0)
+        Assign(x.GetData(), y.GetData(), nullptr, n);
+    else
+        Sort();
 }
 
 void CGraphData::Assign(const CArray<double, double>& x, const CArray<double, double>& y,
                         const CArray<double, double>& err) {
     // Never read past the end of the error array: take the smallest of the three sizes.
     int n = std::min(std::min(x.GetSize(), y.GetSize()), err.GetSize());
-    if (n > 0) {
-        RemoveAll();
-        m_bCustomErrors = 1;
-        SetSize(n, -1);
-        std::memcpy(m_X.GetData(), x.GetData(), sizeof(double) * static_cast<size_t>(n));
-        std::memcpy(m_Y.GetData(), y.GetData(), sizeof(double) * static_cast<size_t>(n));
-        std::memcpy(m_YError.GetData(), err.GetData(), sizeof(double) * static_cast<size_t>(n));
-    }
-    Sort();
+    if (n > 0)
+        Assign(x.GetData(), y.GetData(), err.GetData(), n);
+    else
+        Sort();
 }
 
 void CGraphData::GetData(double*& x, double*& y, double*& err, int& n) {

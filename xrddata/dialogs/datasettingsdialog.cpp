@@ -128,25 +128,19 @@ void CDataSettingsDialog::OnSetDefaults() {
                               m_dU, m_dV, m_dW, m_nCountType, m_dScaleFactor, m_dEsds);
 }
 
-void CDataSettingsDialog::OnRestoreDefaults() {
+void CDataSettingsDialog::Restore(SettingsReader read) {
     if (!m_pPattern) return;
     UpdateData(TRUE);
-    m_pPattern->ReadRegistry(m_dBackgroundLength, m_dBackgroundScale, m_bAutoWidth, m_nWidthType, m_dFixedWidth,
-                             m_dU, m_dV, m_dW, m_nCountType, m_dScaleFactor, m_dEsds);
+    (m_pPattern->*read)(m_dBackgroundLength, m_dBackgroundScale, m_bAutoWidth, m_nWidthType, m_dFixedWidth, m_dU,
+                        m_dV, m_dW, m_nCountType, m_dScaleFactor, m_dEsds);
     UpdateData(FALSE);
     OnWidthType();
     OnCountType();
 }
 
-void CDataSettingsDialog::OnRestoreFactory() {
-    if (!m_pPattern) return;
-    UpdateData(TRUE);
-    m_pPattern->ReadFactory(m_dBackgroundLength, m_dBackgroundScale, m_bAutoWidth, m_nWidthType, m_dFixedWidth,
-                            m_dU, m_dV, m_dW, m_nCountType, m_dScaleFactor, m_dEsds);
-    UpdateData(FALSE);
-    OnWidthType();
-    OnCountType();
-}
+void CDataSettingsDialog::OnRestoreDefaults() { Restore(&CXRDData::ReadRegistry); }
+
+void CDataSettingsDialog::OnRestoreFactory() { Restore(&CXRDData::ReadFactory); }
 
 int CXRDData::EditDataInfo() {
     // The dialog, its template and its help file are the library's, whatever module calls.

@@ -46,5 +46,12 @@ protected:
     void OnRestoreDefaults();
     void OnRestoreFactory();
 
+private:
+    // The pattern's reader of the eleven settings (CXRDData::ReadRegistry or CXRDData::ReadFactory).
+    using SettingsReader = void (CXRDData::*)(double&, double&, int&, int&, double&, double&, double&, double&, int&,
+                                              double&, double&);
+    // The fields as read hold the settings from read, and the edits are enabled to match.
+    void Restore(SettingsReader read);
+
     DECLARE_MESSAGE_MAP()
 };

@@ -11,13 +11,19 @@ constexpr DWORD kButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
 
 using K = CDialogControl::Kind;
 
-DialogTemplate MakeDataSettings() {
+// A dialog of the caption and size (dialog units) in the font of every dialog of the library, without controls.
+DialogTemplate Dialog(const char* caption, int cx, int cy) {
     DialogTemplate t;
-    t.caption = "Data Settings";
-    t.cx = 247;
-    t.cy = 258;
+    t.caption = caption;
+    t.cx = cx;
+    t.cy = cy;
     t.font = "MS Sans Serif";
     t.pointSize = 8;
+    return t;
+}
+
+DialogTemplate MakeDataSettings() {
+    DialogTemplate t = Dialog("Data Settings", 247, 258);
     // Radio groups run from a WS_GROUP control to the next one: "Constant" and "UVW" form one group with the
     // constant-width edit and "Auto Detect" between them; the "U" label starts the next group.
     t.items = {
@@ -66,12 +72,7 @@ DialogTemplate MakeDataSettings() {
 }
 
 DialogTemplate MakeSampleInfo() {
-    DialogTemplate t;
-    t.caption = "Sample Information";
-    t.cx = 203;
-    t.cy = 183;
-    t.font = "MS Sans Serif";
-    t.pointSize = 8;
+    DialogTemplate t = Dialog("Sample Information", 203, 183);
     t.items = {
         {K::Static, -1, "Sample Name", 7, 6, 100, 8, kLabel},
         {K::Edit, 1303, "", 7, 16, 189, 12, kEdit},

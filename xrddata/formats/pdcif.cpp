@@ -165,6 +165,12 @@ std::optional<Scan> BlockScan(const cif::Block& b, Measurement& m) {
     const int sc = loop->column(std::string(yTag) + "_su");
     const std::size_t cols = loop->tags.size(), rows = loop->rows();
     std::size_t skipped = 0, withSu = 0;
+    // A number of the loop, or the read fails quoting the value and saying what it should have been.
+    auto parse = [](const cif::Value& v, double& out, std::optional<double>& su, const char* what) {
+        if (!ParseCifNumber(v.text, out, su))
+            throw ReadError(Problem::malformed, "\"" + std::string(v.text.substr(0, 40)) + "\" is not " + what)
+                .at_line(v.line);
+    };
     scan.two_theta.reserve(rows);
     scan.counts.reserve(rows);
     for (std::size_t r = 0; r < rows; ++r) {
@@ -177,9 +183,7 @@ std::optional<Scan> BlockScan(const cif::Block& b, Measurement& m) {
                 ++skipped;
                 continue;
             }
-            if (!ParseCifNumber(xv.text, x, xsu))
-                throw ReadError(Problem::malformed, "\"" + std::string(xv.text.substr(0, 40)) + "\" is not a position")
-                    .at_line(xv.line);
+            parse(xv, x, xsu, "a position");
         } else {
             x = *min + static_cast<double>(r) * *inc;
         }
@@ -187,19 +191,14 @@ std::optional<Scan> BlockScan(const cif::Block& b, Measurement& m) {
             ++skipped;
             continue;
         }
-        if (!ParseCifNumber(yv.text, y, su))
-            throw ReadError(Problem::malformed, "\"" + std::string(yv.text.substr(0, 40)) + "\" is not an intensity")
-                .at_line(yv.line);
+        parse(yv, y, su, "an intensity");
         if (sc >= 0) {
             const cif::Value& sv = loop->values[r * cols + static_cast<std::size_t>(sc)];
             std::optional<double> unused;
             double s = 0;
             su.reset();
             if (!sv.unknown()) {
-                if (!ParseCifNumber(sv.text, s, unused))
-                    throw ReadError(Problem::malformed,
-                                    "\"" + std::string(sv.text.substr(0, 40)) + "\" is not an uncertainty")
-                        .at_line(sv.line);
+                parse(sv, s, unused, "an uncertainty");
                 su = s;
             }
         }

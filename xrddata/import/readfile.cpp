@@ -8,13 +8,13 @@
 
 #include <exception>
 
-int CXRDData::DoReadFile(const char* fileName, int format) {
+int CXRDData::ReadAndTakeOver(const char* fileName, int format, int bPeaks) {
     int ok;
     CString name;
     {
         CXRDData read(0);
         CFileImporter importer(&read);
-        ok = importer.ReadDataFile(fileName ? fileName : "", format, 0);
+        ok = importer.ReadDataFile(fileName ? fileName : "", format, bPeaks);
         if (ok) {
             TakeOver(read);
             name = importer.GetFileName();
@@ -22,7 +22,12 @@ int CXRDData::DoReadFile(const char* fileName, int format) {
     }  // the importer writes the remembered choices back here
     if (!ok) return 0;
     m_strFileName = name;
-    m_bPeakData = 0;
+    m_bPeakData = bPeaks;
+    return 1;
+}
+
+int CXRDData::DoReadFile(const char* fileName, int format) {
+    if (!ReadAndTakeOver(fileName, format, 0)) return 0;
     // The points are in; a numerical failure while deriving errors or the width is shown, not passed to the host.
     // The errors, then the width: the width is detected first, before the error column exists, so that the
     // detection's working copies and that column are not held at once. Neither uses what the other makes; a
@@ -47,20 +52,4 @@ int CXRDData::DoReadFile(const char* fileName, int format) {
     return 1;
 }
 
-int CXRDData::DoReadPeakFile(const char* fileName, int format) {
-    int ok;
-    CString name;
-    {
-        CXRDData read(0);
-        CFileImporter importer(&read);
-        ok = importer.ReadDataFile(fileName ? fileName : "", format, 1);
-        if (ok) {
-            TakeOver(read);
-            name = importer.GetFileName();
-        }
-    }
-    if (!ok) return 0;
-    m_strFileName = name;
-    m_bPeakData = 1;
-    return 1;
-}
+int CXRDData::DoReadPeakFile(const char* fileName, int format) { return ReadAndTakeOver(fileName, format, 1); }

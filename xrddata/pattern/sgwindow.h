@@ -25,6 +25,9 @@ public:
     // Coefficient of offset k (-m..m) of the filter for derivative order ld (0 or 1): the value of
     // CSGFilter(m, m, order, ld) at that offset. 0.0 outside or without coefficients.
     double Coefficient(int ld, int k) const;
+    // The polynomial of the filter for derivative order ld (0 or 1) in u = k/m, lowest power first (see m_Beta);
+    // empty without coefficients.
+    const std::vector<double>& Polynomial(int ld) const { return m_Beta[ld]; }
 
     // For i = first..last: out0[i] = (smoothing filter at i) / scale0 and out1[i] = (first-derivative filter at
     // i) / scale1, both over data[1..n] with clamped positions; either output may be null. Points i outside

@@ -178,6 +178,9 @@ private:
     // What Copy(src) gives, with the point columns swapped out of src instead of copied (src keeps this
     // pattern's old points and is to be discarded): a pattern read into a temporary becomes this one.
     void TakeOver(CXRDData& src);
+    // DoReadFile's and DoReadPeakFile's read (ReadDataFile with bPeaks): into a temporary pattern that this one
+    // takes over, with the file's name and the peak flag, only when the read succeeds. Nonzero on success.
+    int ReadAndTakeOver(const char* fileName, int format, int bPeaks);
 
     // DetectFeatureWidth; with switchErrors false, angles in ascending order leave the error mode as it is (no
     // error column is made for the detection; angles out of order switch it as DetectFeatureWidth does).

@@ -1,6 +1,10 @@
 #include "xrddata/import/readers/builtin.h"
 
+#include "xrddata/import/fill.h"
 #include "xrddata/import/importer.h"
+#include "xrddata/pattern/xrddata.h"
+#include "xrddata/platform/strutil.h"
+#include "xrddata/platform/ui.h"
 
 int builtin::Test(const ImportFile& file, bool (*test)(xrddata::formats::Bytes)) {
     if (!file.loaded()) {
@@ -22,4 +26,15 @@ builtin::Reader builtin::ReaderFor(int code) {
         case CFileImporter::FormatCranfield: return ReadCranfield;
         default: return nullptr;
     }
+}
+
+int builtin::NotOfFormat(const ImportFile& file, const char* what, UINT type) {
+    AfxMessageBox(::Format("%s is not a valid %s file", file.name.c_str(), what), type);
+    return 0;
+}
+
+void builtin::FillRawRangeOne(CXRDData& target, xrddata::formats::Measurement& m) {
+    FillPatternReleasing(target, m, PatternFill{});
+    ReportRangeOneWarnings(m);
+    SetRadiation(target.m_Radiation, m.meta.anode, m.meta.wavelength.value_or(0.0));
 }

@@ -5,7 +5,11 @@
 // these; the driver calls them with the file it loaded for detection. Internal to the import.
 #pragma once
 
+#include <exception>
+
+#include "xrddata/import/fill.h"
 #include "xrddata/import/importfile.h"
+#include "xrddata/platform/exceptions.h"
 
 class CXRDData;
 
@@ -29,5 +33,42 @@ Reader ReaderFor(int code);
 
 // A detection test over the loaded file: a file that could not be loaded shows its file error and is no.
 int Test(const ImportFile& file, bool (*test)(xrddata::formats::Bytes));
+
+// The refusal of a file that is not of the format: "NAME is not a valid WHAT file" in a box of the given type;
+// returns 0, the failed read.
+int NotOfFormat(const ImportFile& file, const char* what, UINT type);
+
+// Runs a reader's body: an exception that escapes it is reported (ReportException) and the read fails (0).
+template <class Body>
+int Guarded(Body&& body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        ReportException(e);
+        return 0;
+    }
+}
+
+// The read of a text format whose failures leave part of the pattern: the file read by read and the target
+// filled by rules (1); a ReadError goes to failed, whose result the read returns. Guarded.
+template <class Failed>
+int ReadFilled(CXRDData& target, const ImportFile& file,
+               xrddata::formats::Measurement (*read)(const xrddata::formats::Source&), const PatternFill& rules,
+               Failed&& failed) {
+    return Guarded([&] {
+        try {
+            xrddata::formats::Measurement m = read(file.source());
+            file.ReleaseBytes();
+            FillPatternReleasing(target, m, rules);
+            return 1;
+        } catch (const xrddata::formats::ReadError& e) {
+            return failed(e);
+        }
+    });
+}
+
+// Range 1 of a Bruker or STOE raw file into the pattern: the counting errors, the warnings about range 1 and the
+// radiation of the file's anode and wavelength.
+void FillRawRangeOne(CXRDData& target, xrddata::formats::Measurement& m);
 
 }  // namespace builtin

@@ -1,12 +1,10 @@
 // Diffraction Technology CPI files (code 6), read by the format core (formats/cpi.h).
-#include <exception>
 
 #include "xrddata/formats/cpi.h"
 #include "xrddata/import/fill.h"
 #include "xrddata/import/importer.h"
 #include "xrddata/import/readers/builtin.h"
 #include "xrddata/pattern/xrddata.h"
-#include "xrddata/platform/exceptions.h"
 #include "xrddata/platform/scan.h"
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/ui.h"
@@ -14,11 +12,7 @@
 namespace fmt = xrddata::formats;
 
 int builtin::ReadCpi(CXRDData* target, const ImportFile& file) {
-    if (!Test(file, fmt::IsCpi)) {
-        AfxMessageBox(::Format("%s is not a valid Diffraction Technology file", file.name.c_str()),
-                      MB_ICONEXCLAMATION | MB_OK);
-        return 0;
-    }
+    if (!Test(file, fmt::IsCpi)) return NotOfFormat(file, "Diffraction Technology", MB_ICONEXCLAMATION | MB_OK);
     if (!target) return 0;
     // The header reaches the pattern even when a data line then ends the read.
     auto fill = [&](fmt::Measurement& m) {
@@ -29,7 +23,7 @@ int builtin::ReadCpi(CXRDData* target, const ImportFile& file) {
         const std::string* lambda = fmt::find_property(m.meta.properties, "wavelength");
         SetRadiation(target->m_Radiation, m.meta.anode, CAtof(lambda ? lambda->c_str() : ""));
     };
-    try {
+    return Guarded([&] {
         try {
             fmt::Measurement m = fmt::ReadCpi(file.source());
             file.ReleaseBytes();
@@ -41,18 +35,13 @@ int builtin::ReadCpi(CXRDData* target, const ImportFile& file) {
                 header = fmt::ReadCpiHeader(file.source());
             } catch (const fmt::ReadError&) {
                 // A start, end, step or wavelength of inf or nan: the header is refused as a whole.
-                AfxMessageBox(::Format("%s is not a valid Diffraction Technology file", file.name.c_str()),
-                              MB_ICONEXCLAMATION | MB_OK);
-                return 0;
+                return NotOfFormat(file, "Diffraction Technology", MB_ICONEXCLAMATION | MB_OK);
             }
             fill(header);
             AfxMessageBox("Missing y value", MB_ICONEXCLAMATION | MB_OK);
             return 0;
         }
-    } catch (const std::exception& e) {
-        ReportException(e);
-        return 0;
-    }
+    });
 }
 
 int CFileImporter::IsCpiFile(const CString& fileName) { return builtin::Test(LoadImportFile(fileName), fmt::IsCpi); }

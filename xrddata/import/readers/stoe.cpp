@@ -42,7 +42,7 @@ int CannotOpen(const ImportFile& file) {
 int builtin::ReadStoe(CXRDData* target, const ImportFile& file) {
     if (!target) return 0;
     if (!file.loaded()) return CannotOpen(file);
-    try {
+    return Guarded([&] {
         fmt::Measurement m;
         try {
             m = fmt::ReadStoe(file.source());
@@ -54,15 +54,10 @@ int builtin::ReadStoe(CXRDData* target, const ImportFile& file) {
         const double scale = Scale(s.step_time.value_or(0.0));
         for (double& c : s.counts) c = static_cast<float>(c * scale);
         file.ReleaseBytes();
-        FillPatternReleasing(*target, m, PatternFill{});
-        ReportRangeOneWarnings(m);
-        SetRadiation(target->m_Radiation, m.meta.anode, m.meta.wavelength.value_or(0.0));
+        FillRawRangeOne(*target, m);
         target->m_Radiation.SetKa2(m.meta.ka2_present.value_or(false) ? 1 : 0);
         return 1;
-    } catch (const std::exception& e) {
-        ReportException(e);
-        return 0;
-    }
+    });
 }
 
 int CFileImporter::IsStoeFile(const CString& fileName) { return builtin::Test(LoadImportFile(fileName), fmt::IsStoe); }

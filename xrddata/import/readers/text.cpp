@@ -1,5 +1,4 @@
 // Plain two- or three-column text (code 1), read by the format core (formats/text.h).
-#include <exception>
 
 #include "xrddata/formats/pieces.h"
 #include "xrddata/formats/text.h"
@@ -7,7 +6,6 @@
 #include "xrddata/import/importer.h"
 #include "xrddata/import/readers/builtin.h"
 #include "xrddata/pattern/xrddata.h"
-#include "xrddata/platform/exceptions.h"
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/ui.h"
 
@@ -20,34 +18,21 @@ CString FileTitle(const CString& path) { return CString(fmt::BaseName(path)); }
 }  // namespace
 
 int builtin::ReadText(CXRDData* target, const ImportFile& file) {
-    if (!Test(file, fmt::IsText)) {
-        AfxMessageBox(::Format("%s is not a valid text file", file.name.c_str()), MB_ICONEXCLAMATION | MB_OK);
-        return 0;
-    }
+    if (!Test(file, fmt::IsText)) return NotOfFormat(file, "text", MB_ICONEXCLAMATION | MB_OK);
     if (!target) return 0;
     PatternFill rules;
     rules.errors = PatternFill::Errors::file;
     rules.errorsWhenEmpty = false;
     rules.date = PatternFill::Date::file_time;
-    try {
-        try {
-            fmt::Measurement m = fmt::ReadText(file.source());
-            file.ReleaseBytes();
-            FillPatternReleasing(*target, m, rules);
-            return 1;
-        } catch (const fmt::ReadError&) {
-            // The sample name and date are set before a bad line ends the read.
-            fmt::Measurement header;
-            header.meta.sample = TrimRight(FileTitle(file.name));
-            header.meta.date = fmt::FileTimeDate(file.file ? file.file->modified() : std::nullopt);
-            FillPattern(*target, header, rules);
-            AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
-            return 0;
-        }
-    } catch (const std::exception& e) {
-        ReportException(e);
+    return ReadFilled(*target, file, fmt::ReadText, rules, [&](const fmt::ReadError&) {
+        // The sample name and date are set before a bad line ends the read.
+        fmt::Measurement header;
+        header.meta.sample = TrimRight(FileTitle(file.name));
+        header.meta.date = fmt::FileTimeDate(file.file ? file.file->modified() : std::nullopt);
+        FillPattern(*target, header, rules);
+        AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
         return 0;
-    }
+    });
 }
 
 int CFileImporter::IsTextFile(const CString& fileName) { return builtin::Test(LoadImportFile(fileName), fmt::IsText); }

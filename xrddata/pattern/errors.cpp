@@ -6,6 +6,7 @@
 
 #include "xrddata/numeric/scalar.h"
 #include "xrddata/pattern/widthscore.h"
+#include "xrddata/pattern/widthsearch.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/platform/ui.h"
 
@@ -103,35 +104,12 @@ double CXRDData::DetectWidth(double dMaxWidth, int bTruncate, bool switchErrors)
             if (!(w <= wmax) || c < 0.5 * best) break;
         }
     } else {
-        // The working copies need only their intensities: the angles are the pattern's own, which the trials
-        // do not change. Each trial overwrites the points it filters; the rest keeps what earlier trials left.
-        std::vector<double> smooth(m_Y.GetData(), m_Y.GetData() + n), deriv(smooth);
-        const double* x = nullptr;
-        const double* y = nullptr;
-        int filtered = 0;  // half-width of the filters whose output the copies hold, 0 for none
-        for (;;) {
-            double c = 0.0;
-            const double q = (w + s) / s;
-            if (q >= 1.0 && q < n - 1.0) {
-                const int m = static_cast<int>(q);
-                if (!y) {
-                    // Reached as WidthCorr reaches it, which leaves the pattern in custom-error mode.
-                    if (switchErrors) SetCustomErrors();
-                    x = m_X.GetData();
-                    y = m_Y.GetData();
-                }
-                // Successive trials often share a half-width (a width step of half a point): the filters would
-                // write the very values the copies already hold.
-                c = WidthTrial(x, y, smooth.data(), deriv.data(), n, m, w, s, m != filtered);
-                filtered = m;
-            }
-            if (c > best) {
-                best = c;
-                result = 1.5 * w;
-            }
-            w = w + dw;
-            if (!(w <= wmax) || c < 0.5 * best) break;
-        }
+        // The first trial is scored exactly when any is (the half-width (w + s)/s only grows with w, and is at
+        // least 1.5 points for a positive step): it leaves the pattern in custom-error mode, as WidthCorr does.
+        const double q = (w + s) / s;
+        if (switchErrors && q >= 1.0 && q < n - 1.0) SetCustomErrors();
+        const WidthThreadsClaim claim;
+        result = SearchWidth(m_X.GetData(), m_Y.GetData(), n, s, dw, wmax, result, claim.Threads());
     }
     if (bTruncate) result = TruncateToPrecision(result, 0.001);
     return result;

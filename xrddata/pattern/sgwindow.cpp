@@ -84,8 +84,8 @@ namespace {
 // operations on each, in the same order, as a block carried on its own, four times the work per instruction.
 template <int K>
 inline __attribute__((always_inline)) void MomentRun(const std::vector<double>* beta, int m, const double* data,
-                                                     int n, int first, int last, double* out0, double scale0,
-                                                     double* out1, double scale1) {
+                                                     int n, int first, int last, double* out0, int origin0,
+                                                     double scale0, double* out1, int origin1, double scale1) {
     typedef double v4d __attribute__((vector_size(32)));
     constexpr int L = 4;
     const int B = 2 * m + 1;
@@ -154,9 +154,9 @@ inline __attribute__((always_inline)) void MomentRun(const std::vector<double>* 
                 const int upto = len[l] - j0 < count ? len[l] - j0 : count;
                 const long long base = a + static_cast<long long>(l) * B + j0;
                 if (out0)
-                    for (int c = 0; c < upto; ++c) out0[base + c] = buf0[c][l];
+                    for (int c = 0; c < upto; ++c) out0[base - origin0 + c] = buf0[c][l];
                 if (out1)
-                    for (int c = 0; c < upto; ++c) out1[base + c] = buf1[c][l];
+                    for (int c = 0; c < upto; ++c) out1[base - origin1 + c] = buf1[c][l];
             }
         };
         for (int j = 0; j < lenMax; ++j) {
@@ -201,8 +201,8 @@ inline __attribute__((always_inline)) void MomentRun(const std::vector<double>* 
 #define XRDDATA_MOMENT_RUN(K)                                                                                  \
     XRDDATA_VECTOR_CLONES void MomentRun##K(                                                                  \
         const std::vector<double>* beta, int m, const double* data, int n, int first, int last, double* out0, \
-        double scale0, double* out1, double scale1) {                                                         \
-        MomentRun<K>(beta, m, data, n, first, last, out0, scale0, out1, scale1);                              \
+        int origin0, double scale0, double* out1, int origin1, double scale1) {                               \
+        MomentRun<K>(beta, m, data, n, first, last, out0, origin0, scale0, out1, origin1, scale1);            \
     }
 XRDDATA_MOMENT_RUN(1)
 XRDDATA_MOMENT_RUN(2)
@@ -217,6 +217,11 @@ XRDDATA_MOMENT_RUN(7)
 
 void CSGWindowFilter::Apply(const double* data, int n, int first, int last, double* out0, double scale0,
                             double* out1, double scale1) const {
+    Apply(data, n, first, last, out0, 0, scale0, out1, 0, scale1);
+}
+
+void CSGWindowFilter::Apply(const double* data, int n, int first, int last, double* out0, int origin0,
+                            double scale0, double* out1, int origin1, double scale1) const {
     if (first > last) return;
     // The points the filters cannot see give 0.0, as CSGFilter::Evaluate returns for them; so does a derivative
     // filter of order 0, which has no coefficients.
@@ -225,21 +230,21 @@ void CSGWindowFilter::Apply(const double* data, int n, int first, int last, doub
     const bool whole = usable && slope && first >= 1 && last <= n;
     for (int i = first; i <= last && !whole; ++i) {
         const bool seen = usable && i >= 1 && i <= n;
-        if (out0 && !seen) out0[i] = 0.0 / scale0;
-        if (out1 && !(seen && slope)) out1[i] = 0.0 / scale1;
+        if (out0 && !seen) out0[i - origin0] = 0.0 / scale0;
+        if (out1 && !(seen && slope)) out1[i - origin1] = 0.0 / scale1;
     }
     if (!usable) return;
     const int lo = first < 1 ? 1 : first, hi = last > n ? n : last;
     if (lo > hi) return;
     if (!slope) out1 = nullptr;
     switch (m_nOrder + 1) {
-        case 1: MomentRun1(m_Beta, m_nHalf, data, n, lo, hi, out0, scale0, out1, scale1); break;
-        case 2: MomentRun2(m_Beta, m_nHalf, data, n, lo, hi, out0, scale0, out1, scale1); break;
-        case 3: MomentRun3(m_Beta, m_nHalf, data, n, lo, hi, out0, scale0, out1, scale1); break;
-        case 4: MomentRun4(m_Beta, m_nHalf, data, n, lo, hi, out0, scale0, out1, scale1); break;
-        case 5: MomentRun5(m_Beta, m_nHalf, data, n, lo, hi, out0, scale0, out1, scale1); break;
-        case 6: MomentRun6(m_Beta, m_nHalf, data, n, lo, hi, out0, scale0, out1, scale1); break;
-        default: MomentRun7(m_Beta, m_nHalf, data, n, lo, hi, out0, scale0, out1, scale1); break;
+        case 1: MomentRun1(m_Beta, m_nHalf, data, n, lo, hi, out0, origin0, scale0, out1, origin1, scale1); break;
+        case 2: MomentRun2(m_Beta, m_nHalf, data, n, lo, hi, out0, origin0, scale0, out1, origin1, scale1); break;
+        case 3: MomentRun3(m_Beta, m_nHalf, data, n, lo, hi, out0, origin0, scale0, out1, origin1, scale1); break;
+        case 4: MomentRun4(m_Beta, m_nHalf, data, n, lo, hi, out0, origin0, scale0, out1, origin1, scale1); break;
+        case 5: MomentRun5(m_Beta, m_nHalf, data, n, lo, hi, out0, origin0, scale0, out1, origin1, scale1); break;
+        case 6: MomentRun6(m_Beta, m_nHalf, data, n, lo, hi, out0, origin0, scale0, out1, origin1, scale1); break;
+        default: MomentRun7(m_Beta, m_nHalf, data, n, lo, hi, out0, origin0, scale0, out1, origin1, scale1); break;
     }
 }
 

@@ -34,6 +34,10 @@ public:
     // 1..n, a null data array or a filter without coefficients give 0.0 (as CSGFilter::Evaluate does).
     void Apply(const double* data, int n, int first, int last, double* out0, double scale0, double* out1,
                double scale1) const;
+    // The same, with out0 holding point i at out0[i - origin0] and out1 point i at out1[i - origin1]: a caller
+    // that keeps only a stretch of the outputs passes a buffer for that stretch alone.
+    void Apply(const double* data, int n, int first, int last, double* out0, int origin0, double scale0,
+               double* out1, int origin1, double scale1) const;
 
 private:
     int m_nHalf;

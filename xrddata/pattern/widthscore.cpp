@@ -1,6 +1,7 @@
 #include "xrddata/pattern/widthscore.h"
 
 #include <cstring>
+#include <memory>
 
 // Vectors of four doubles stay inside this file (inlined helpers): no value of them crosses a call.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -22,19 +23,44 @@ typedef double v4d __attribute__((vector_size(32)));
 // Points lo..hi of the trial range m..n-m-3. Built for processors with 256-bit vectors and plainly, chosen when
 // the library loads; only products and sums, no fused ones, so both give the same bits.
 XRDDATA_VECTOR_CLONES void PlainFilters(const CSGFilter& f0, const CSGFilter& f1, const double* y, int n, int m,
-                                         double step, double* sy, double* dy, int lo, int hi) {
+                                         double step, double* sy, int sOrigin, double* dy, int dOrigin, int lo,
+                                         int hi) {
     const double g0 = f0.GetNormalisation(step), g1 = f1.GetNormalisation(step);
     const int last = hi;
     if (lo > last) return;
     int j = lo;
     if (j == m) {
         // The first window reaches position 0, read as position 1: the plain evaluation there.
-        sy[j] = f0.Evaluate(y, j, n) / g0;
-        dy[j] = f1.Evaluate(y, j, n) / g1;
+        sy[j - sOrigin] = f0.Evaluate(y, j, n) / g0;
+        dy[j - dOrigin] = f1.Evaluate(y, j, n) / g1;
         ++j;
     }
     const double* c0 = f0.m_pCoef;
     const double* c1 = f1.m_pCoef;
+    // Sixteen points at a time: eight running sums in flight instead of two, since each sum is a chain of
+    // dependent additions that would otherwise leave the processor waiting on the previous one.
+    for (; j + 15 <= last; j += 16) {
+        v4d s0[4], s1[4];
+#pragma GCC unroll 4
+        for (int l = 0; l < 4; ++l) s0[l] = s1[l] = v4d{0.0, 0.0, 0.0, 0.0};
+        const double* p = y + j;
+        for (int k = -m; k <= m; ++k) {
+            const double a0 = c0[k], a1 = c1[k];
+#pragma GCC unroll 4
+            for (int l = 0; l < 4; ++l) {
+                v4d v;
+                std::memcpy(&v, p + k + 4 * l, sizeof v);
+                s0[l] += v * a0;
+                s1[l] += v * a1;
+            }
+        }
+#pragma GCC unroll 4
+        for (int l = 0; l < 4; ++l) {
+            const v4d r0 = s0[l] / g0, r1 = s1[l] / g1;
+            std::memcpy(sy + (j + 4 * l - sOrigin), &r0, sizeof r0);
+            std::memcpy(dy + (j + 4 * l - dOrigin), &r1, sizeof r1);
+        }
+    }
     for (; j + 3 <= last; j += 4) {
         v4d s0 = {0.0, 0.0, 0.0, 0.0}, s1 = s0;
         const double* p = y + j;
@@ -45,31 +71,66 @@ XRDDATA_VECTOR_CLONES void PlainFilters(const CSGFilter& f0, const CSGFilter& f1
             s1 += v * c1[k];
         }
         const v4d r0 = s0 / g0, r1 = s1 / g1;
-        std::memcpy(sy + j, &r0, sizeof r0);
-        std::memcpy(dy + j, &r1, sizeof r1);
+        std::memcpy(sy + (j - sOrigin), &r0, sizeof r0);
+        std::memcpy(dy + (j - dOrigin), &r1, sizeof r1);
     }
     for (; j <= last; ++j) {
-        sy[j] = f0.Evaluate(y, j, n) / g0;
-        dy[j] = f1.Evaluate(y, j, n) / g1;
+        sy[j - sOrigin] = f0.Evaluate(y, j, n) / g0;
+        dy[j - dOrigin] = f1.Evaluate(y, j, n) / g1;
     }
 }
 
 }  // namespace
 
 void WidthFilters(const double* y, int n, int m, double step, double* sy, double* dy) {
-    const int order = m == 1 ? 2 : 4;
-    if (m <= kPlainFilterLimit) {
-        CSGFilter f0(m, m, order, 0), f1(m, m, order, 1);
-        PlainFilters(f0, f1, y, n, m, step, sy, dy, m, n - m - 3);
-        return;
-    }
+    const WidthTrialFilters f(m);
     const int first = m, last = n - m - 3;
     if (first > last) return;
-    CSGWindowFilter f(m, order);
-    // Normalisations h^ld/ld! of the smoothing (1) and the first-derivative (h) filters. The column holds points
-    // 0..n-1, so the filter is told n-1: its lanes beyond the last output read at most that position (the
-    // outputs themselves reach no further than last + m = n-3, so nothing they use changes).
-    f.Apply(y, n - 1, first, last, sy, 1.0, dy, step);
+    // The column holds points 0..n-1, so the moment filter is told n-1: its lanes beyond the last output read at
+    // most that position (the outputs themselves reach no further than last + m = n-3, so nothing they use
+    // changes).
+    f.Run(y, n, step, first, last, sy, 0, dy, 0);
+}
+
+long long WidthTrialFilters::BlockLength(int m) { return m <= kPlainFilterLimit ? 1 : 2LL * m + 1; }
+
+long long WidthTrialFilters::ChunkLength(int m) {
+    if (m <= kPlainFilterLimit) return 4096;
+    // Whole groups of the moment filter's blocks (four lanes of 2m+1 points), so that chunks begin where one
+    // call over the whole range would begin its blocks.
+    const long long group = 4 * BlockLength(m);
+    return group * ((8192 + group - 1) / group);
+}
+
+WidthTrialFilters::WidthTrialFilters(int m) : m_nHalf(m) {
+    const int order = m == 1 ? 2 : 4;
+    if (m <= kPlainFilterLimit) {
+        m_pSmooth = std::make_unique<CSGFilter>(m, m, order, 0);
+        m_pSlope = std::make_unique<CSGFilter>(m, m, order, 1);
+    } else {
+        m_pWindow = std::make_unique<CSGWindowFilter>(m, order);
+    }
+    const long long chunk = ChunkLength(m);
+    m_nChunk = chunk > 0x40000000LL ? 0x40000000 : static_cast<int>(chunk);
+}
+
+WidthTrialFilters::~WidthTrialFilters() = default;
+
+int WidthTrialFilters::StretchStart(int lo) const {
+    const long long block = BlockLength(m_nHalf);
+    return static_cast<int>(m_nHalf + (lo - m_nHalf) / block * block);
+}
+
+int WidthTrialFilters::ChunkEnd(int lo, int last) const {
+    return last - lo < m_nChunk ? last : lo + m_nChunk - 1;
+}
+
+void WidthTrialFilters::Run(const double* y, int n, double step, int from, int hi, double* sy, int sOrigin,
+                            double* dy, int dOrigin) const {
+    if (m_pWindow)
+        m_pWindow->Apply(y, n - 1, from, hi, sy, sOrigin, 1.0, dy, dOrigin, step);  // points 0..n-1, as above
+    else
+        PlainFilters(*m_pSmooth, *m_pSlope, y, n, m_nHalf, step, sy, sOrigin, dy, dOrigin, from, hi);
 }
 
 namespace {
@@ -83,96 +144,69 @@ inline double Interpolated(const double* px, const double* py, int last, int k, 
     return py[last];
 }
 
-// The correlation sums of one trial, accumulated point by point in rising order.
-struct ScoreSums {
-    const double* x;
-    const double* sy;
-    const double* dx;
-    const double* dy;
-    int top;  // last index of dx and dy
-    double w, s;
-    int j;      // next point to add
-    int i = 0;  // bracket: the last index with dx[i] <= p (0 below the first point)
-    double sAD = 0.0, sAA = 0.0;
-
-    // Adds the points j..upto. The running values are kept in locals: the compiler cannot tell the members
-    // from the columns written through the same kind of pointer, and would store them at every point.
-    void Add(int upto) {
-        const double* const xs = x;
-        const double* const a0 = sy;
-        const double* const px = dx;
-        const double* const py = dy;
-        const int last = top;
-        const double shiftW = w, step = s;
-        double ad = sAD, aa = sAA;
-        int k = i;
-        for (int jj = j; jj <= upto; ++jj) {
-            const double a = a0[jj];
-            const double p = xs[jj] - shiftW;
-            // On an even grid the bracket moves on by one point per point: that guess is checked against where
-            // the walk would stop (the first index from k on with px[k+1] > p, or the last), which keeps the
-            // compare of a loaded value off the chain from one point to the next. Otherwise the walk.
-            const int g = k + 1;
-            if (g <= last && px[g] <= p && (g == last || p < px[g + 1])) {
-                k = g;
-            } else {
-                while (k < last && px[k + 1] <= p) ++k;
-            }
-            const double b = Interpolated(px, py, last, k, p);
-            ad = ad + a * b * step;
-            aa = aa + a * a * step;
-        }
-        if (j <= upto) j = upto + 1;
-        i = k;
-        sAD = ad;
-        sAA = aa;
-    }
-
-    double Score(int n) const {
-        const double meanSquare = sAA / (n * s);
-        if (meanSquare == 0.0) return 0.0;
-        return sAD / meanSquare;
-    }
-};
-
 }  // namespace
+
+void WidthSums::Add(int upto, const double* sy, int origin) {
+    // The running values are kept in locals: the compiler cannot tell the members from the columns written
+    // through the same kind of pointer, and would store them at every point.
+    const double* const xs = m_x;
+    const double* const px = m_dx;
+    const double* const py = m_dy;
+    const int last = m_nTop;
+    const double shiftW = m_w, step = m_s;
+    double ad = m_sAD, aa = m_sAA;
+    int k = m_i;
+    for (int jj = m_j; jj <= upto; ++jj) {
+        const double a = sy[jj - origin];
+        const double p = xs[jj] - shiftW;
+        // On an even grid the bracket moves on by one point per point: that guess is checked against where the
+        // walk would stop (the first index from k on with px[k+1] > p, or the last), which keeps the compare of
+        // a loaded value off the chain from one point to the next. Otherwise the walk.
+        const int g = k + 1;
+        if (g <= last && px[g] <= p && (g == last || p < px[g + 1])) {
+            k = g;
+        } else {
+            while (k < last && px[k + 1] <= p) ++k;
+        }
+        const double b = Interpolated(px, py, last, k, p);
+        ad = ad + a * b * step;
+        aa = aa + a * a * step;
+    }
+    if (m_j <= upto) m_j = upto + 1;
+    m_i = k;
+    m_sAD = ad;
+    m_sAA = aa;
+}
+
+double WidthSums::Score() const {
+    const double meanSquare = m_sAA / (m_n * m_s);
+    if (meanSquare == 0.0) return 0.0;
+    return m_sAD / meanSquare;
+}
 
 double WidthScore(const double* x, const double* sy, const double* dx, const double* dy, int nd, int n, int m,
                   double w, double s) {
-    ScoreSums sums{x, sy, dx, dy, nd - 1, w, s, m + 1};
-    sums.Add(n - 1);
-    return sums.Score(n);
+    WidthSums sums(x, dx, dy, nd, n, m, w, s);
+    sums.Add(n - 1, sy, 0);
+    return sums.Score();
 }
 
 double WidthTrial(const double* x, const double* y, double* sy, double* dy, int n, int m, double w, double s,
                   bool filter) {
-    ScoreSums sums{x, sy, x, dy, n - 1, w, s, m + 1};
+    WidthSums sums(x, x, dy, n, n, m, w, s);
     const int first = m, last = n - m - 3;
     if (filter && first <= last) {
         // The score at point j reads the smoothed value at j and the derivative at most at j (p = x[j] - w lies
         // below x[j]), so each stretch is scored right after it is filtered, while it is still in the cache.
-        const int order = m == 1 ? 2 : 4;
-        if (m <= kPlainFilterLimit) {
-            CSGFilter f0(m, m, order, 0), f1(m, m, order, 1);
-            constexpr int kChunk = 4096;
-            for (int lo = first; lo <= last; lo += kChunk) {
-                const int hi = last - lo < kChunk ? last : lo + kChunk - 1;
-                PlainFilters(f0, f1, y, n, m, s, sy, dy, lo, hi);
-                sums.Add(hi);
-            }
-        } else {
-            CSGWindowFilter f(m, order);
-            // Whole groups of the filter's blocks, so that the blocks begin where one call over the whole range
-            // would begin them.
-            const long long group = 4LL * (2LL * m + 1);
-            const long long chunk = group * ((8192 + group - 1) / group);
-            for (long long lo = first; lo <= last; lo += chunk) {
-                const int hi = static_cast<int>(last - lo < chunk ? last : lo + chunk - 1);
-                f.Apply(y, n - 1, static_cast<int>(lo), hi, sy, 1.0, dy, s);  // points 0..n-1, as above
-                sums.Add(hi);
-            }
+        const WidthTrialFilters f(m);
+        for (int lo = first; lo <= last;) {
+            const int hi = f.ChunkEnd(lo, last);
+            f.Run(y, n, s, lo, hi, sy, 0, dy, 0);
+            sums.Add(hi, sy, 0);
+            if (hi == last) break;
+            lo = hi + 1;
         }
     }
-    sums.Add(n - 1);
-    return sums.Score(n);
+    sums.Add(n - 1, sy, 0);
+    return sums.Score();
 }

@@ -1,4 +1,4 @@
-// The width trials shared out over two threads against the one-thread loop: the same score for every trial, bit
+// The width trials in lanes, on one thread and shared out over two, against the loop over whole copies: the same score for every trial, bit
 // for bit, and the same width, on patterns that stop early, that run every trial, whose last trials filter
 // nothing, whose half-width repeats, with uneven or repeated angles, and with counts that are not numbers.
 #include <gtest/gtest.h>
@@ -77,7 +77,7 @@ bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 }  // namespace
 
-TEST(WidthSearch, TwoThreadsGiveTheScoresOfOne) {
+TEST(WidthSearch, LanesGiveTheScoresOfWholeCopies) {
     for (const Case& c : Cases()) {
         SCOPED_TRACE(c.name);
         CGraphData g(static_cast<int>(c.x.size()), c.x.data(), c.y.data(), nullptr);
@@ -85,16 +85,18 @@ TEST(WidthSearch, TwoThreadsGiveTheScoresOfOne) {
         const double s = g.GetSampling();
         const double wmax = std::fmin(c.wmax, 0.5 * (g.GetMaxX() - g.GetMinX()));
         const double dw = std::fmax(0.01, 0.5 * s);
-        std::vector<double> one;
-        const double w1 = SearchWidth(c.x.data(), c.y.data(), n, s, dw, wmax, -1.0, 1, &one);
-        // Several runs, since the threads meet in another order each time.
-        for (int run = 0; run < 3; ++run) {
-            std::vector<double> two;
-            const double w2 = SearchWidth(c.x.data(), c.y.data(), n, s, dw, wmax, -1.0, 2, &two);
-            EXPECT_TRUE(SameBits(w1, w2)) << w1 << " " << w2;
-            ASSERT_EQ(one.size(), two.size());
-            for (size_t k = 0; k < one.size(); ++k)
-                ASSERT_TRUE(SameBits(one[k], two[k])) << "trial " << k << ": " << one[k] << " " << two[k];
+        // The loop over whole copies, then lanes on one thread and on two; the two threads several times,
+        // since they meet in another order each time.
+        std::vector<double> whole;
+        const double w0 = SearchWidth(c.x.data(), c.y.data(), n, s, dw, wmax, -1.0, 0, &whole);
+        for (int threads : {1, 2, 2, 2}) {
+            std::vector<double> lanes;
+            const double w = SearchWidth(c.x.data(), c.y.data(), n, s, dw, wmax, -1.0, threads, &lanes);
+            EXPECT_TRUE(SameBits(w0, w)) << threads << ": " << w0 << " " << w;
+            ASSERT_EQ(whole.size(), lanes.size()) << threads;
+            for (size_t k = 0; k < whole.size(); ++k)
+                ASSERT_TRUE(SameBits(whole[k], lanes[k])) << threads << ", trial " << k << ": " << whole[k] << " "
+                                                          << lanes[k];
         }
     }
 }

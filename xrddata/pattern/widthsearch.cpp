@@ -16,9 +16,10 @@
 
 namespace {
 
-// Fewer points than this, or fewer trials, and a second thread costs more than it saves.
-constexpr int kParallelPoints = 20000;
-constexpr int kParallelTrials = 4;
+// Patterns of fewer points run the loop over whole working copies, which skips the filters of a trial that
+// repeats the previous one's half-width (coarse steps); from this many on the loop runs in lanes, which keep one
+// whole copy (the derivative) instead of two, on one thread or two.
+constexpr int kLanePoints = 20000;
 // The shared-out loop plans every trial up front; beyond this many (a huge width limit) it is not used.
 constexpr size_t kPlannedTrials = 200000;
 
@@ -314,12 +315,13 @@ private:
     std::exception_ptr m_pFailure;
 };
 
-void RunLane(Lane& lane, Board& board, size_t trials) noexcept {
+// The lane's trials from `first` on (one of its own).
+void RunLane(Lane& lane, Board& board, size_t trials, size_t first) noexcept {
     // Each lane may be up to a trial of its own ahead of the others, so that none waits while another finishes
     // a trial; a trial started past the loop's end stops at its next chunk.
     const size_t lead = 2 * static_cast<size_t>(lane.Count());
     try {
-        for (size_t k = static_cast<size_t>(lane.Index()); k < trials; k += static_cast<size_t>(lane.Count())) {
+        for (size_t k = first; k < trials; k += static_cast<size_t>(lane.Count())) {
             if (!board.WaitTurn(k, lead)) return;
             double c;
             if (!lane.Score(k, c)) return;
@@ -334,28 +336,41 @@ void RunLane(Lane& lane, Board& board, size_t trials) noexcept {
 
 double SearchWidth(const double* x, const double* y, int n, double s, double dw, double wmax, double result,
                    int threads, std::vector<double>* scores) {
-    const int count = std::min(threads, 2);
-    if (count < 2 || n < kParallelPoints || !(s > 0.0))
-        return SearchOnOneThread(x, y, n, s, dw, wmax, result, scores);
+    if (threads < 1 || n < kLanePoints || !(s > 0.0)) return SearchOnOneThread(x, y, n, s, dw, wmax, result, scores);
     Job job;
     job.x = x, job.y = y, job.n = n, job.s = s, job.dw = dw, job.wmax = wmax;
-    if (!PlanJob(job) || job.plans.size() < kParallelTrials)
-        return SearchOnOneThread(x, y, n, s, dw, wmax, result, scores);
+    if (!PlanJob(job)) return SearchOnOneThread(x, y, n, s, dw, wmax, result, scores);
+    const size_t trials = job.plans.size();
+    const int count = threads >= 2 ? 2 : 1;
     Board board(job, result, scores);
-    std::vector<std::unique_ptr<Lane>> lanes;
-    for (int t = 0; t < count; ++t) lanes.push_back(std::make_unique<Lane>(job, t, count));
+    Lane first(job, 0, count);
+    // The first trial alone: it often ends the loop (a pattern whose first score is not positive), and then a
+    // second thread would only have cost its start.
+    double c;
+    first.Score(0, c);
+    board.Post(0, c);
+    std::unique_ptr<Lane> second, solo;
     std::thread worker;
-    try {
-        worker = std::thread(RunLane, std::ref(*lanes[1]), std::ref(board), job.plans.size());
-    } catch (const std::system_error&) {
-        // No thread to be had: the loop on this one.
-        return SearchOnOneThread(x, y, n, s, dw, wmax, result, scores);
+    if (!board.Ended()) {
+        if (count == 2) {
+            second = std::make_unique<Lane>(job, 1, 2);
+            try {
+                worker = std::thread(RunLane, std::ref(*second), std::ref(board), trials, size_t{1});
+            } catch (const std::system_error&) {
+                // No thread to be had: the rest of the loop on this one, in a lane that takes every trial.
+            }
+        }
+        if (worker.joinable()) {
+            RunLane(first, board, trials, 2);
+        } else {
+            if (count == 2) solo = std::make_unique<Lane>(job, 0, 1);
+            RunLane(solo ? *solo : first, board, trials, 1);
+        }
     }
-    RunLane(*lanes[0], board, job.plans.size());
     // This thread's lane ran out of trials or the loop ended: the other lane's last score may still be due.
-    board.WaitTaken(job.plans.size());
+    board.WaitTaken(trials);
     board.End();
-    worker.join();
+    if (worker.joinable()) worker.join();
     board.RaiseFailure();
     return board.Result();
 }

@@ -11,11 +11,12 @@
 // loop ends after the first trial that scores below half the best so far. Returns 1.5·w of the first trial with
 // the highest score above 0, or `result` when none scores above 0.
 //
-// With threads > 1 the trials go to the threads in turn, each with a working copy of the derivative of its own
-// that it brings up to date with the bands the other threads' trials wrote; the scores are those of one thread,
-// bit for bit, and at most one trial per thread runs past the one the loop ends on. Patterns too small to gain,
-// or with more trials than the shared-out loop plans for, run on one thread. scores, when given, receives every
-// score the loop took, in trial order.
+// From 20,000 points on the loop keeps one whole working copy (the derivative) and the smoothed values only of the
+// points later trials read; with threads > 1 the trials after the first go to two threads in turn, each with its
+// copies of its own, brought up to date with the bands the other thread's trials wrote. The scores are those of
+// the loop over whole copies (threads < 1 runs that loop always), bit for bit; at most a trial or two past the
+// one the loop ends on is started, and it stops at its next chunk. scores, when given, receives every score the
+// loop took, in trial order.
 XRDDATA_API double SearchWidth(const double* x, const double* y, int n, double s, double dw, double wmax,
                                double result, int threads, std::vector<double>* scores = nullptr);
 

@@ -95,11 +95,17 @@ Runner AddProcess(CLI::App& app) {
                                                              : notice);
                 xrddata::formats::WriteContext context = ContextOf(in, scans[k], !o->noHeader);
                 context.processing.assign(result.applied.begin(), result.applied.end());
-                files.emplace_back(paths[k], OutputBytes(format, pattern, result.points, context));
+                if (result.subtracted) {
+                    // The net points only while their bytes are made.
+                    CGraphData net = pattern.GetBackgroundSubtracted();
+                    files.emplace_back(paths[k], OutputBytes(format, pattern, net, context));
+                } else {
+                    files.emplace_back(paths[k], OutputBytes(format, pattern, pattern, context));
+                }
                 if (companion) {
                     context.processing.push_back("the fitted background");
                     files.emplace_back(CompanionPath(paths[k], "background"),
-                                       OutputBytes(format, pattern, result.background, context));
+                                       OutputBytes(format, pattern, pattern.m_Background, context));
                 }
             }
             for (const auto& [path, bytes] : files) WriteOutput(path, bytes);

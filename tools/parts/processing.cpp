@@ -99,11 +99,8 @@ ProcessResult ProcessPattern(CXRDData& pattern, const ProcessOptions& o) {
     if (o.subtract && !pattern.BackgroundExists()) fit();
 
     if (o.subtract) {
-        result.points = pattern.GetBackgroundSubtracted();
+        result.subtracted = true;
         result.applied.push_back("background subtracted");
-    } else {
-        result.points = static_cast<const CGraphData&>(pattern);
     }
-    if (pattern.BackgroundExists()) result.background = static_cast<const CGraphData&>(pattern.m_Background);
     return result;
 }

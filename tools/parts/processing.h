@@ -29,8 +29,10 @@ struct ProcessOptions {
 void ParseErrorModel(const CString& text, ProcessOptions& options);
 
 struct ProcessResult {
-    CGraphData points;      // the processed points: the pattern's, or the background-subtracted copy
-    CGraphData background;  // the stored background curve at the pattern's x values; empty without one
+    // The points to write are the background-subtracted ones (CXRDData::GetBackgroundSubtracted, made when they
+    // are written), else the pattern's own; the stored background curve is the pattern's m_Background. Nothing
+    // is copied here, so that a large pattern is not held again for each.
+    bool subtracted = false;
     std::vector<CString> applied;  // the steps that changed the pattern, in order ("K-alpha2 stripped", ...)
     std::vector<CString> notices;  // the steps asked for that did nothing, with the reason
 };

@@ -3,16 +3,12 @@
 // Archive record: signature 0x71811680 (bytes 80 16 81 71), version 0, the custom-error flag as a 32-bit integer,
 // the x and y columns as arrays of doubles, then the error column only when the flag is nonzero.
 //
-// Text files: one point per line, "x y [error]" read as "%lf %lf %lf" (white space separates, a comma does not);
-// written as "%g\t%g[\t%g]" with CR LF line ends and three-digit exponents.
-#include <cfloat>
+// Text files: one point per line, "x y [error]" (read in graphdata_textimport.cpp); written as "%g\t%g[\t%g]"
+// with CR LF line ends and three-digit exponents.
 #include <charconv>
-#include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "xrddata/arrays/graphdata.h"
-#include "xrddata/platform/scan.h"
 #include "xrddata/platform/stdiofile.h"
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/ui.h"
@@ -119,63 +115,6 @@ void CGraphData::LoadCurrentVersion(CArchive& ar) {
         CGraphData::RemoveAll();
         throw CArchiveException(CArchiveException::genericException);
     }
-}
-
-int CGraphData::DoImportFile(const char* path) {
-    if (!path) return 0;
-    CStdioFile file;
-    CFileException error;
-    if (!file.Open(path, CFile::modeRead | CFile::typeText, &error)) {
-        error.ReportError();
-        return 0;
-    }
-    // The points are read aside and replace the set only when the whole file was good, so a bad line leaves the
-    // set as it was.
-    std::vector<double> xs, ys, es;
-    bool anyErrors = false;
-    char buffer[256];
-    try {
-        while (file.ReadString(buffer, sizeof buffer)) {
-            // Lines are pieces of at most 255 characters; only a piece that ends in a line feed is a line (so a
-            // last line without a line end is dropped, and of a longer line only its final piece counts).
-            size_t len = std::strlen(buffer);
-            if (len == 0 || buffer[len - 1] != '\n') continue;
-            double v[3];
-            int n = ScanDoubles(buffer, v, 3);
-            if (n == 3) {
-                anyErrors = true;
-            } else if (n == 2) {
-                v[2] = v[1] > 0 ? std::sqrt(v[1]) : DBL_MIN;
-            } else {
-                AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
-                return 0;
-            }
-            xs.push_back(v[0]);
-            ys.push_back(v[1]);
-            es.push_back(v[2]);
-        }
-    } catch (const CFileException& e) {
-        e.ReportError();
-        return 0;
-    } catch (const std::bad_alloc& e) {
-        ReportException(e);
-        return 0;
-    }
-    RemoveAll();
-    if (xs.empty()) return 1;
-    if (xs.size() > 0x7fffffffu) {
-        ReportException(std::bad_alloc());
-        return 0;
-    }
-    int n = static_cast<int>(xs.size());
-    SetCustomErrors();
-    SetSize(n, -1);
-    std::memcpy(m_X.GetData(), xs.data(), sizeof(double) * xs.size());
-    std::memcpy(m_Y.GetData(), ys.data(), sizeof(double) * ys.size());
-    std::memcpy(m_YError.GetData(), es.data(), sizeof(double) * es.size());
-    if (!anyErrors) SetCountingStatistics();
-    Sort();
-    return 1;
 }
 
 int CGraphData::DoExportAsText(const char* path) {

@@ -14,7 +14,7 @@
 #include "xrddata/arrays/graphdata.h"
 #include "xrddata/platform/file.h"
 #include "xrddata/platform/linepieces.h"
-#include "xrddata/platform/scan.h"
+#include "xrddata/platform/scanline.h"
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/ui.h"
 
@@ -114,7 +114,7 @@ int CGraphData::DoImportFile(const char* path) {
             const char* last;
             while (lines.next(first, last)) {
                 double v[3];
-                const int n = ScanDoublesIn(first, last, v, 3);
+                const int n = xrddata::platform::ScanLineDoubles(first, last, v, 3);
                 if (n != 2 && n != 3) {
                     AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
                     return 0;

@@ -7,6 +7,7 @@
 #include "xrddata/formats/pieces.h"
 #include "xrddata/platform/linepieces.h"
 #include "xrddata/platform/scan.h"
+#include "xrddata/platform/scanline.h"
 
 namespace xrddata::formats {
 
@@ -45,16 +46,14 @@ Measurement ReadText(const Source& source) {
     const char* last;
     while (r.next(first, last)) {
         double v[3];
-        const int n = ScanDoublesIn(first, last, v, 3);
-        if (n == 2) {
-            v[2] = CountingError(v[1]);
-        } else if (n == 3) {
+        const int n = xrddata::platform::ScanLineDoubles(first, last, v, 3);
+        if (n == 3) {
             if (!ownErrors) {
                 scan.sigma.reserve(scan.counts.capacity());
                 for (double y : scan.counts) scan.sigma.push_back(CountingError(y));
             }
             ownErrors = true;
-        } else {
+        } else if (n != 2) {
             // Blank lines that end the file are no data lines.
             if (n < 0 && OnlyBlanksFrom(source.bytes, r.offset())) break;
             throw ReadError(Problem::malformed, "the line does not hold x, y and optionally the error of y")
@@ -67,7 +66,7 @@ Measurement ReadText(const Source& source) {
                     .at_line(r.lines());
         scan.two_theta.push_back(v[0]);
         scan.counts.push_back(v[1]);
-        if (ownErrors) scan.sigma.push_back(v[2]);
+        if (ownErrors) scan.sigma.push_back(n == 3 ? v[2] : CountingError(v[1]));
     }
     m.scans.push_back(std::move(scan));
     return m;

@@ -8,9 +8,5 @@
 // Returns the number of values converted (0 when the first one fails; -1 for an empty or all-blank text, as
 // sscanf returns EOF).
 XRDDATA_API int ScanDoubles(const char* text, double* values, int maxCount);
-// ScanDoubles over the text [first, last) followed by a line feed (the text holds no NUL byte): one line of a
-// text file without its line end, read in place. Numbers that end on white space or the end of the text are read
-// by std::from_chars directly; any other text goes through ScanDoubles on a terminated copy.
-XRDDATA_API int ScanDoublesIn(const char* first, const char* last, double* values, int maxCount);
 // atof in the "C" locale: the longest valid prefix after leading white space, 0 when there is none.
 XRDDATA_API double CAtof(const char* text);

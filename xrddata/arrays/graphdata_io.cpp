@@ -24,10 +24,40 @@ constexpr std::uint32_t kGraphVersion = 0;
 // Most values of a pattern need few digits (counts, angles on a step): their shortest representation, when it
 // has at most six digits, has exactly the digits %g prints (a double lies far closer to it than to any other
 // six-digit decimal), and is laid out here by the %g rule. Whole numbers below a million are written directly.
+// A value of magnitude 1 to 999999.x, not whole, that reads back from a decimal of six significant digits: that
+// decimal, found as the whole number m = v * 10^k (k = 6 - its whole digits) for which m / 10^k (one correctly
+// rounded division of exact doubles) is v again, its trailing zeros dropped. A double lies far closer to such a
+// decimal than to any other of six digits, so it is what %g prints. Null otherwise.
+char* PutShortFixed(char* p, double v) {
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    static constexpr long long kWhole10[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    const double a = v < 0 ? -v : v;
+    if (!(a >= 1.0 && a < 1e6)) return nullptr;
+    const long long whole = static_cast<long long>(a);
+    int wholeDigits = 1;
+    while (wholeDigits < 6 && whole >= kWhole10[wholeDigits]) ++wholeDigits;
+    const int k = 6 - wholeDigits;
+    if (k == 0) return nullptr;
+    const long long m = static_cast<long long>(a * kPow10[k] + 0.5);
+    if (static_cast<double>(m) / kPow10[k] != a) return nullptr;
+    if (v < 0) *p++ = '-';
+    p = std::to_chars(p, p + 8, m / kWhole10[k]).ptr;
+    *p++ = '.';
+    long long fraction = m % kWhole10[k];
+    for (int d = k - 1; d >= 0; --d) {
+        p[d] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+    }
+    p += k;
+    while (p[-1] == '0') --p;  // the fraction is not zero: v is not whole
+    return p;
+}
+
 char* PutG(char* p, double v) {
     if (v > -1e6 && v < 1e6 && v != 0.0) {
         const long long whole = static_cast<long long>(v);
         if (static_cast<double>(whole) == v) return std::to_chars(p, p + 32, whole).ptr;
+        if (char* end = PutShortFixed(p, v)) return end;
         char sci[32];
         const std::to_chars_result r = std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific);
         // sci: [-]d[.ddd]e±XX

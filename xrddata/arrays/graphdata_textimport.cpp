@@ -114,7 +114,7 @@ int CGraphData::DoImportFile(const char* path) {
             const char* last;
             while (lines.next(first, last)) {
                 double v[3];
-                const int n = xrddata::platform::ScanLineDoubles(first, last, block.data() + held, v, 3);
+                const int n = xrddata::platform::ScanLineDoubles(first, last, v, 3);
                 if (n != 2 && n != 3) {
                     AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
                     return 0;

@@ -38,7 +38,6 @@ Measurement ReadText(const Source& source) {
     bool ownErrors = false;
     // The lines are the pieces a 256-byte line buffer would receive (PieceReader); they are found in place.
     const char* const text = reinterpret_cast<const char*>(source.bytes.data());
-    const char* const end = text + source.bytes.size();
     xrddata::platform::LineEndPieces r(text, source.bytes.size());
     const std::size_t room = xrddata::platform::EstimatePoints(text, source.bytes.size(), source.bytes.size());
     scan.two_theta.reserve(room);
@@ -47,7 +46,7 @@ Measurement ReadText(const Source& source) {
     const char* last;
     while (r.next(first, last)) {
         double v[3];
-        const int n = xrddata::platform::ScanLineDoubles(first, last, end, v, 3);
+        const int n = xrddata::platform::ScanLineDoubles(first, last, v, 3);
         if (n == 3) {
             if (!ownErrors) {
                 scan.sigma.reserve(scan.counts.capacity());

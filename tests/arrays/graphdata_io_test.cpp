@@ -250,6 +250,13 @@ TEST(GraphDataText, ExportWritesWhatPrintfWritesInTheCLocale) {
         v.push_back(i * 1.25e-7);
     }
     std::mt19937_64 rng(99);
+    // Decimals of up to six digits from 1 to 999999.x, and the doubles next to them, which need more digits.
+    for (int i = 0; i < 3000; ++i) {
+        const double d = static_cast<double>(rng() % 1000000) / std::pow(10.0, static_cast<int>(rng() % 6));
+        v.push_back(i % 2 ? -d : d);
+        v.push_back(std::nextafter(d, 2e6));
+        v.push_back(std::nextafter(d, 0.0));
+    }
     for (int i = 0; i < 3000; ++i) {
         const std::uint64_t bits = rng();
         double d;

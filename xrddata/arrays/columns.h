@@ -4,9 +4,11 @@
 // in the umbrella header, not exported.
 #pragma once
 
+#include <cstring>
 #include <utility>
 
 #include "xrddata/arrays/graphdata.h"
+#include "xrddata/platform/arraygrow.h"
 
 struct CGraphDataColumns {
     // The column of p: x, y or the stored errors (which the point set uses only in custom-error mode).
@@ -24,5 +26,21 @@ struct CGraphDataColumns {
         std::swap(a.m_pData, b.m_pData);
         std::swap(a.m_nSize, b.m_nSize);
         std::swap(a.m_nMaxSize, b.m_nMaxSize);
+    }
+
+    // Makes a hold the n doubles at from (n zeros when from is null) in a buffer of exactly n, as SetSize(n) and a
+    // copy would, but writing each element once. Memory exhaustion raises std::bad_alloc with a unchanged.
+    static void Assign(CdblArray& a, const double* from, int n) {
+        if (n <= 0) {
+            a.SetSize(0, -1);
+            return;
+        }
+        const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(n);
+        auto* data = static_cast<double*>(xrddata::platform::ArrayAllocate(bytes));
+        if (from) std::memcpy(data, from, bytes);
+        else std::memset(data, 0, bytes);
+        xrddata::platform::ArrayFree(a.m_pData);
+        a.m_pData = data;
+        a.m_nSize = a.m_nMaxSize = n;
     }
 };

@@ -3,16 +3,12 @@
 // Archive record: signature 0x71811680 (bytes 80 16 81 71), version 0, the custom-error flag as a 32-bit integer,
 // the x and y columns as arrays of doubles, then the error column only when the flag is nonzero.
 //
-// Text files: one point per line, "x y [error]" read as "%lf %lf %lf" (white space separates, a comma does not);
-// written as "%g\t%g[\t%g]" with CR LF line ends and three-digit exponents.
-#include <cfloat>
+// Text files: one point per line, "x y [error]" (read in graphdata_textimport.cpp); written as "%g\t%g[\t%g]"
+// with CR LF line ends and three-digit exponents.
 #include <charconv>
-#include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "xrddata/arrays/graphdata.h"
-#include "xrddata/platform/scan.h"
 #include "xrddata/platform/stdiofile.h"
 #include "xrddata/platform/strutil.h"
 #include "xrddata/platform/ui.h"
@@ -28,10 +24,40 @@ constexpr std::uint32_t kGraphVersion = 0;
 // Most values of a pattern need few digits (counts, angles on a step): their shortest representation, when it
 // has at most six digits, has exactly the digits %g prints (a double lies far closer to it than to any other
 // six-digit decimal), and is laid out here by the %g rule. Whole numbers below a million are written directly.
+// A value of magnitude 1 to 999999.x, not whole, that reads back from a decimal of six significant digits: that
+// decimal, found as the whole number m = v * 10^k (k = 6 - its whole digits) for which m / 10^k (one correctly
+// rounded division of exact doubles) is v again, its trailing zeros dropped. A double lies far closer to such a
+// decimal than to any other of six digits, so it is what %g prints. Null otherwise.
+char* PutShortFixed(char* p, double v) {
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    static constexpr long long kWhole10[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    const double a = v < 0 ? -v : v;
+    if (!(a >= 1.0 && a < 1e6)) return nullptr;
+    const long long whole = static_cast<long long>(a);
+    int wholeDigits = 1;
+    while (wholeDigits < 6 && whole >= kWhole10[wholeDigits]) ++wholeDigits;
+    const int k = 6 - wholeDigits;
+    if (k == 0) return nullptr;
+    const long long m = static_cast<long long>(a * kPow10[k] + 0.5);
+    if (static_cast<double>(m) / kPow10[k] != a) return nullptr;
+    if (v < 0) *p++ = '-';
+    p = std::to_chars(p, p + 8, m / kWhole10[k]).ptr;
+    *p++ = '.';
+    long long fraction = m % kWhole10[k];
+    for (int d = k - 1; d >= 0; --d) {
+        p[d] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+    }
+    p += k;
+    while (p[-1] == '0') --p;  // the fraction is not zero: v is not whole
+    return p;
+}
+
 char* PutG(char* p, double v) {
     if (v > -1e6 && v < 1e6 && v != 0.0) {
         const long long whole = static_cast<long long>(v);
         if (static_cast<double>(whole) == v) return std::to_chars(p, p + 32, whole).ptr;
+        if (char* end = PutShortFixed(p, v)) return end;
         char sci[32];
         const std::to_chars_result r = std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific);
         // sci: [-]d[.ddd]e±XX
@@ -119,63 +145,6 @@ void CGraphData::LoadCurrentVersion(CArchive& ar) {
         CGraphData::RemoveAll();
         throw CArchiveException(CArchiveException::genericException);
     }
-}
-
-int CGraphData::DoImportFile(const char* path) {
-    if (!path) return 0;
-    CStdioFile file;
-    CFileException error;
-    if (!file.Open(path, CFile::modeRead | CFile::typeText, &error)) {
-        error.ReportError();
-        return 0;
-    }
-    // The points are read aside and replace the set only when the whole file was good, so a bad line leaves the
-    // set as it was.
-    std::vector<double> xs, ys, es;
-    bool anyErrors = false;
-    char buffer[256];
-    try {
-        while (file.ReadString(buffer, sizeof buffer)) {
-            // Lines are pieces of at most 255 characters; only a piece that ends in a line feed is a line (so a
-            // last line without a line end is dropped, and of a longer line only its final piece counts).
-            size_t len = std::strlen(buffer);
-            if (len == 0 || buffer[len - 1] != '\n') continue;
-            double v[3];
-            int n = ScanDoubles(buffer, v, 3);
-            if (n == 3) {
-                anyErrors = true;
-            } else if (n == 2) {
-                v[2] = v[1] > 0 ? std::sqrt(v[1]) : DBL_MIN;
-            } else {
-                AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
-                return 0;
-            }
-            xs.push_back(v[0]);
-            ys.push_back(v[1]);
-            es.push_back(v[2]);
-        }
-    } catch (const CFileException& e) {
-        e.ReportError();
-        return 0;
-    } catch (const std::bad_alloc& e) {
-        ReportException(e);
-        return 0;
-    }
-    RemoveAll();
-    if (xs.empty()) return 1;
-    if (xs.size() > 0x7fffffffu) {
-        ReportException(std::bad_alloc());
-        return 0;
-    }
-    int n = static_cast<int>(xs.size());
-    SetCustomErrors();
-    SetSize(n, -1);
-    std::memcpy(m_X.GetData(), xs.data(), sizeof(double) * xs.size());
-    std::memcpy(m_Y.GetData(), ys.data(), sizeof(double) * ys.size());
-    std::memcpy(m_YError.GetData(), es.data(), sizeof(double) * es.size());
-    if (!anyErrors) SetCountingStatistics();
-    Sort();
-    return 1;
 }
 
 int CGraphData::DoExportAsText(const char* path) {

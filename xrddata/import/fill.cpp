@@ -63,9 +63,7 @@ void Fill(CXRDData& d, const Measurement& m, const PatternFill& rules, Scan* con
         // as soon as the pattern holds it. The counting times are no part of a pattern; they go first.
         if (consumed) Release(consumed->time_per_point);
         const auto put = [&](CGraphData::Prop p, const std::vector<double>* from, std::vector<double>* done) {
-            CdblArray& column = CGraphDataColumns::Column(d, p);
-            column.SetSize(n, -1);
-            if (from) std::copy(from->begin(), from->begin() + n, column.GetData());
+            CGraphDataColumns::Assign(CGraphDataColumns::Column(d, p), from ? from->data() : nullptr, n);
             if (consumed && done) Release(*done);
         };
         put(CGraphData::X, &s.two_theta, consumed ? &consumed->two_theta : nullptr);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <memory>
@@ -244,9 +245,12 @@ public:
     // A lane may start trial k once the loop has taken every trial before k - lead (so that at most one trial
     // per lane runs past where the loop ends); false when the loop has ended.
     bool WaitTurn(size_t k, size_t lead) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_bEnded || k < m_nTaken + lead; });
-        return !m_bEnded;
+        auto ready = [&] { return m_bEnded.load() || k < m_nTaken.load() + lead; };
+        if (!Spin(ready)) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, ready);
+        }
+        return !m_bEnded.load();
     }
     void Post(size_t k, double c) {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -257,9 +261,12 @@ public:
     }
     // Waits until the loop has taken every trial before k or ended; true when it ended.
     bool WaitTaken(size_t k) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_bEnded || m_nTaken >= k; });
-        return m_bEnded;
+        auto ready = [&] { return m_bEnded.load() || m_nTaken.load() >= k; };
+        if (!Spin(ready)) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, ready);
+        }
+        return m_bEnded.load();
     }
     void End() {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -267,10 +274,7 @@ public:
         m_job.stop.store(true, std::memory_order_relaxed);
         m_changed.notify_all();
     }
-    bool Ended() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_bEnded;
-    }
+    bool Ended() const { return m_bEnded.load(); }
     double Result() const { return m_verdict.result; }
     // A lane that failed (no memory for a trial's filters) ends the loop; the first failure is raised again by
     // the calling thread once every lane has stopped.
@@ -286,6 +290,20 @@ public:
     }
 
 private:
+    // Waits that end soon (the other thread finishing a trial) end without sleeping: on a busy machine a
+    // thread that sleeps may wake only after another process's time slice. True when ready() came true.
+    template <class Ready>
+    static bool Spin(Ready ready) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(300);
+        for (unsigned i = 1;; ++i) {
+            if (ready()) return true;
+            if (i % 64 == 0 && std::chrono::steady_clock::now() > until) return false;
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        }
+    }
+
     // The loop itself, over the scores in trial order as far as they are in.
     void TakeReady() {
         const std::vector<Plan>& plans = m_job.plans;
@@ -308,8 +326,9 @@ private:
     std::condition_variable m_changed;
     std::vector<char> m_ready;
     std::vector<double> m_score;
-    size_t m_nTaken = 0;  // trials the loop has taken
-    bool m_bEnded = false;
+    // Changed under the mutex only, read without it while spinning.
+    std::atomic<size_t> m_nTaken{0};  // trials the loop has taken
+    std::atomic<bool> m_bEnded{false};
     Verdict m_verdict;
     std::vector<double>* m_pScores;
     std::exception_ptr m_pFailure;

@@ -150,7 +150,7 @@ bool PlanJob(Job& job) {
     return true;
 }
 
-// One thread's share: the trials k = index, index + count, ... Its derivative copy dy and its kept smoothed values
+// One thread's share: the trials it claims, in rising order. Its derivative copy dy and its kept smoothed values
 // hold, before each of its trials, what the one-thread loop's copies hold at that trial outside the trial's own
 // range: it writes its own trials whole and the others' bands (what a trial wrote that its successor does not
 // overwrite).
@@ -158,7 +158,7 @@ class Lane {
 public:
     // The copies are made by the thread that uses them, so that the pages are first touched there and the two
     // threads' copying runs side by side; the scratch needs no first values.
-    Lane(Job& job, int index, int count) : m_job(job), m_nIndex(index), m_nCount(count) {}
+    explicit Lane(Job& job) : m_job(job) {}
 
     void Prepare() {
         if (m_dy) return;
@@ -201,8 +201,6 @@ public:
         return true;
     }
 
-    int Index() const { return m_nIndex; }
-    int Count() const { return m_nCount; }
 
 private:
     // Another thread's trial i: its values on its band, computed from the start of each stretch's block.
@@ -230,7 +228,6 @@ private:
     }
 
     Job& m_job;
-    int m_nIndex, m_nCount;
     size_t m_nDone = static_cast<size_t>(-1);  // the last trial the copies have taken in
     std::unique_ptr<double[]> m_dy, m_store, m_s0, m_s1;
 };
@@ -242,15 +239,20 @@ public:
         : m_job(job), m_ready(job.plans.size(), 0), m_score(job.plans.size()), m_verdict{0.0, result},
           m_pScores(scores) {}
 
-    // A lane may start trial k once the loop has taken every trial before k - lead (so that at most one trial
-    // per lane runs past where the loop ends); false when the loop has ended.
-    bool WaitTurn(size_t k, size_t lead) {
-        auto ready = [&] { return m_bEnded.load() || k < m_nTaken.load() + lead; };
+    // The next trial for a lane to run: the lowest one no lane has claimed, once the loop has taken every trial
+    // before it but `lead` (so that only a trial or two runs past where the loop ends). A lane that finds the
+    // other slow to start simply claims the following trials itself. Returns the number of trials when there is
+    // none left or the loop has ended.
+    size_t Claim(size_t lead) {
+        const size_t trials = m_job.plans.size();
+        auto ready = [&] { return m_bEnded.load() || m_nNext.load() < m_nTaken.load() + lead; };
         if (!Spin(ready)) {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_changed.wait(lock, ready);
         }
-        return !m_bEnded.load();
+        if (m_bEnded.load()) return trials;
+        const size_t k = m_nNext.fetch_add(1);
+        return k < trials ? k : trials;
     }
     void Post(size_t k, double c) {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -276,6 +278,7 @@ public:
     }
     bool Ended() const { return m_bEnded.load(); }
     double Result() const { return m_verdict.result; }
+    size_t Trials() const { return m_job.plans.size(); }
     // A lane that failed (no memory for a trial's filters) ends the loop; the first failure is raised again by
     // the calling thread once every lane has stopped.
     void Fail(std::exception_ptr e) {
@@ -326,6 +329,7 @@ private:
     std::condition_variable m_changed;
     std::vector<char> m_ready;
     std::vector<double> m_score;
+    std::atomic<size_t> m_nNext{0};  // the lowest trial no lane has claimed
     // Changed under the mutex only, read without it while spinning.
     std::atomic<size_t> m_nTaken{0};  // trials the loop has taken
     std::atomic<bool> m_bEnded{false};
@@ -334,14 +338,15 @@ private:
     std::exception_ptr m_pFailure;
 };
 
-// The lane's trials from `first` on (one of its own).
-void RunLane(Lane& lane, Board& board, size_t trials, size_t first) noexcept {
-    // Each lane may be up to a trial of its own ahead of the others, so that none waits while another finishes
-    // a trial; a trial started past the loop's end stops at its next chunk.
-    const size_t lead = 2 * static_cast<size_t>(lane.Count());
+// The trials the lane claims, until none is left or the loop ends.
+void RunLane(Lane& lane, Board& board) noexcept {
+    // Up to four trials may be claimed beyond those the loop has taken, so that neither lane waits while the
+    // other finishes a trial; a trial started past the loop's end stops at its next chunk.
+    constexpr size_t kLead = 4;
     try {
-        for (size_t k = first; k < trials; k += static_cast<size_t>(lane.Count())) {
-            if (!board.WaitTurn(k, lead)) return;
+        for (;;) {
+            const size_t k = board.Claim(kLead);
+            if (k >= board.Trials()) return;
             double c;
             if (!lane.Score(k, c)) return;
             board.Post(k, c);
@@ -360,31 +365,25 @@ double SearchWidth(const double* x, const double* y, int n, double s, double dw,
     job.x = x, job.y = y, job.n = n, job.s = s, job.dw = dw, job.wmax = wmax;
     if (!PlanJob(job)) return SearchOnOneThread(x, y, n, s, dw, wmax, result, scores);
     const size_t trials = job.plans.size();
-    const int count = threads >= 2 ? 2 : 1;
     Board board(job, result, scores);
-    Lane first(job, 0, count);
+    Lane first(job);
     // The first trial alone: it often ends the loop (a pattern whose first score is not positive), and then a
     // second thread would only have cost its start.
     double c;
-    first.Score(0, c);
+    first.Score(board.Claim(1), c);
     board.Post(0, c);
-    std::unique_ptr<Lane> second, solo;
+    std::unique_ptr<Lane> second;
     std::thread worker;
     if (!board.Ended()) {
-        if (count == 2) {
-            second = std::make_unique<Lane>(job, 1, 2);
+        if (threads >= 2) {
+            second = std::make_unique<Lane>(job);
             try {
-                worker = std::thread(RunLane, std::ref(*second), std::ref(board), trials, size_t{1});
+                worker = std::thread(RunLane, std::ref(*second), std::ref(board));
             } catch (const std::system_error&) {
-                // No thread to be had: the rest of the loop on this one, in a lane that takes every trial.
+                // No thread to be had: this one claims every trial.
             }
         }
-        if (worker.joinable()) {
-            RunLane(first, board, trials, 2);
-        } else {
-            if (count == 2) solo = std::make_unique<Lane>(job, 0, 1);
-            RunLane(solo ? *solo : first, board, trials, 1);
-        }
+        RunLane(first, board);
     }
     // This thread's lane ran out of trials or the loop ended: the other lane's last score may still be due.
     board.WaitTaken(trials);

@@ -12,8 +12,9 @@
 // the highest score above 0, or `result` when none scores above 0.
 //
 // From 20,000 points on the loop keeps one whole working copy (the derivative) and the smoothed values only of the
-// points later trials read; with threads > 1 the trials after the first go to two threads in turn, each with its
-// copies of its own, brought up to date with the bands the other thread's trials wrote. The scores are those of
+// points later trials read; with threads > 1 the trials after the first go to two threads, each claiming the
+// next trial nobody has claimed when it is free, each with copies of its own, brought up to date with the bands
+// the other thread's trials wrote. The scores are those of
 // the loop over whole copies (threads < 1 runs that loop always), bit for bit; at most a trial or two past the
 // one the loop ends on is started, and it stops at its next chunk. scores, when given, receives every score the
 // loop took, in trial order.

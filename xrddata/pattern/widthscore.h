@@ -67,7 +67,6 @@ public:
     void Add(int upto, const double* sy, int origin);
     // sAD / (sAA / (n·s)), or 0.0 when sAA/(n·s) is 0.
     double Score() const;
-    int Next() const { return m_j; }
 
 private:
     const double* m_x;

@@ -171,7 +171,8 @@ public:
         m_s1.reset(new double[job.scratchLen]);
     }
 
-    // Scores trial k (the lane's next own trial) after bringing the copies up to date; false when stopped.
+    // Scores trial k (the trial the lane claimed, above every earlier one of its own) after bringing the copies up
+    // to date; false when stopped.
     bool Score(size_t k, double& c) {
         Prepare();
         for (size_t i = m_nDone + 1; i < k; ++i) CatchUp(i);

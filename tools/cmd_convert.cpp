@@ -58,15 +58,18 @@ Runner AddConvert(CLI::App& app) {
         const std::vector<std::string> outputs = OutputPaths(o->files, o->out, o->dir, format);
         CheckOutputsApart(o->files, outputs);
         const size_t failed = RunForEach(o->files, o->jobs, [&](size_t i) {
-            const auto [in, scans, paths] = ReadScanJob(o->files[i], range, outputs[i]);
+            auto [in, scans, paths] = ReadScanJob(o->files[i], range, outputs[i]);
             CheckOutputsApart({o->files[i]}, paths);
-            // Every output is made before the first is written: a scan that cannot be written writes nothing.
-            std::vector<std::string> bytes;
-            for (size_t s : scans) {
-                CXRDData pattern = ScanPattern(in, s, false);
-                bytes.push_back(OutputBytes(format, pattern, pattern, ContextOf(in, s, !o->noHeader)));
+            // Each output goes to its file as it is made; all are put in place once every scan is written, so a
+            // scan that cannot be written writes nothing.
+            StagedOutputs files;
+            for (size_t k = 0; k < scans.size(); ++k) {
+                CXRDData pattern = ScanPattern(in, scans[k], false);
+                ReleaseScanPoints(in, scans[k]);
+                WriteKind(files.Open(paths[k]), format, pattern, ColumnsOf(pattern),
+                          ContextOf(in, scans[k], !o->noHeader));
             }
-            for (size_t k = 0; k < scans.size(); ++k) WriteOutput(paths[k], bytes[k]);
+            files.Commit();
             return true;
         });
         return failed ? kFailed : kOk;

@@ -9,6 +9,7 @@
 #include "tool.h"
 #include "write.h"
 #include "xrddata/pattern/bounds.h"
+#include "xrddata/pattern/netpoints.h"
 #include "xrddata/pattern/xrddata.h"
 
 namespace tool {
@@ -81,14 +82,16 @@ Runner AddProcess(CLI::App& app) {
             for (const std::string& out : outputs) all.push_back(CompanionPath(out, "background"));
         CheckOutputsApart(o->files, all);
         const size_t failed = RunForEach(o->files, o->jobs, [&](size_t i) {
-            const auto [in, scans, paths] = ReadScanJob(o->files[i], range, outputs[i]);
+            auto [in, scans, paths] = ReadScanJob(o->files[i], range, outputs[i]);
             std::vector<std::string> written = paths;
             if (companion)
                 for (const std::string& p : paths) written.push_back(CompanionPath(p, "background"));
             CheckOutputsApart({o->files[i]}, written);
-            std::vector<std::pair<std::string, std::string>> files;  // path, bytes
+            // Each output goes to its file as it is made; all are put in place once every scan is processed.
+            StagedOutputs files;
             for (size_t k = 0; k < scans.size(); ++k) {
                 CXRDData pattern = ScanPattern(in, scans[k], true);
+                ReleaseScanPoints(in, scans[k]);
                 ProcessResult result = ProcessPattern(pattern, options);
                 for (const CString& notice : result.notices)
                     ToolUi::Report("note", scans.size() > 1 ? "range " + std::to_string(scans[k] + 1) + ": " + notice
@@ -96,19 +99,18 @@ Runner AddProcess(CLI::App& app) {
                 xrddata::formats::WriteContext context = ContextOf(in, scans[k], !o->noHeader);
                 context.processing.assign(result.applied.begin(), result.applied.end());
                 if (result.subtracted) {
-                    // The net points only while their bytes are made.
-                    CGraphData net = pattern.GetBackgroundSubtracted();
-                    files.emplace_back(paths[k], OutputBytes(format, pattern, net, context));
+                    const CNetPoints net(pattern);
+                    WriteKind(files.Open(paths[k]), format, pattern, net.Columns(), context);
                 } else {
-                    files.emplace_back(paths[k], OutputBytes(format, pattern, pattern, context));
+                    WriteKind(files.Open(paths[k]), format, pattern, ColumnsOf(pattern), context);
                 }
                 if (companion) {
                     context.processing.push_back("the fitted background");
-                    files.emplace_back(CompanionPath(paths[k], "background"),
-                                       OutputBytes(format, pattern, pattern.m_Background, context));
+                    WriteKind(files.Open(CompanionPath(paths[k], "background")), format, pattern,
+                              ColumnsOf(pattern.m_Background), context);
                 }
             }
-            for (const auto& [path, bytes] : files) WriteOutput(path, bytes);
+            files.Commit();
             return true;
         });
         return failed ? kFailed : kOk;

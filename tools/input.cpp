@@ -237,4 +237,13 @@ CXRDData ScanPattern(const Input& input, size_t index, bool widths) {
     return p;
 }
 
+void ReleaseScanPoints(Input& input, size_t index) {
+    input.pattern.reset();
+    fmt::Scan& scan = input.measurement.scans.at(index);
+    std::vector<double>().swap(scan.two_theta);
+    std::vector<double>().swap(scan.counts);
+    std::vector<double>().swap(scan.sigma);
+    std::vector<double>().swap(scan.time_per_point);
+}
+
 }  // namespace tool

@@ -36,6 +36,10 @@ Input ReadInput(const std::string& path);
 // With widths, the feature width is detected as the import does after a read (needed by the background fit only).
 CXRDData ScanPattern(const Input& input, size_t index, bool widths);
 
+// Frees the points of scan `index` (and the imported pattern) once its pattern is made; the scan's settings and
+// the metadata stay for the outputs' headers.
+void ReleaseScanPoints(Input& input, size_t index);
+
 // The name printed for a path: "<stdin>" for "-", control characters escaped ("\n", "\x1b").
 std::string Printable(const std::string& path);
 

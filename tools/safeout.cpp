@@ -52,16 +52,23 @@ void WriteDirect(const std::string& path, const std::string& bytes) {
     if (error) Fail(path, "write", error);
 }
 
-void WriteReplacing(const std::string& path, const std::string& bytes) {
+// A new temporary file beside path, with the mode a newly created file would have; its name in temp.
+int MakeTemporaryBeside(const std::string& path, std::string& temp) {
     const fs::path target(path);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) Fail(path, "write", errno);
-    // mkstemp makes the file private; an output gets the mode a newly created file would have.
+    // mkstemp makes the file private.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
+    return fd;
+}
+
+void WriteReplacing(const std::string& path, const std::string& bytes) {
+    std::string temp;
+    const int fd = MakeTemporaryBeside(path, temp);
     // No fsync: a killed run cannot leave a short file, since the name only ever points at a finished one; a
     // flush to the disk per output would cost ten times the whole conversion.
     int error = WriteAll(fd, bytes);
@@ -71,6 +78,16 @@ void WriteReplacing(const std::string& path, const std::string& bytes) {
         ::unlink(temp.c_str());
         Fail(path, "write", error);
     }
+}
+
+// Yes when path names something that is written in place rather than replaced: standard output, a device, a FIFO.
+// Throws for a folder.
+bool WrittenInPlace(const std::string& path) {
+    if (IsStdout(path)) return true;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    if (S_ISDIR(st.st_mode)) Fail(path, "write", EISDIR);
+    return !S_ISREG(st.st_mode);
 }
 
 }  // namespace
@@ -83,12 +100,73 @@ void WriteOutput(const std::string& path, const std::string& bytes) {
             throw std::runtime_error(std::string("cannot write standard output: ") + std::strerror(error));
         return;
     }
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) Fail(path, "write", EISDIR);
-        if (!S_ISREG(st.st_mode)) return WriteDirect(path, bytes);
-    }
+    if (WrittenInPlace(path)) return WriteDirect(path, bytes);
     WriteReplacing(path, bytes);
+}
+
+// One staged output: a temporary file written through a buffer, or the bytes in memory for an output written in
+// place.
+class StagedOutputs::Output : public xrddata::formats::Sink {
+public:
+    explicit Output(const std::string& path) : m_path(path), m_inPlace(WrittenInPlace(path)) {
+        if (!m_inPlace) m_fd = MakeTemporaryBeside(path, m_temp);
+    }
+    ~Output() override { Discard(); }
+
+    void write(std::string_view bytes) override {
+        m_buffer.append(bytes);
+        if (!m_inPlace && m_buffer.size() >= kFlushAt) Flush();
+    }
+
+    // Every byte in the temporary file, closed.
+    void Finish() {
+        if (m_inPlace) return;
+        Flush();
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0) Fail(m_path, "write", errno);
+    }
+
+    // Puts the output in place.
+    void Place() {
+        if (m_inPlace) return WriteOutput(m_path, m_buffer);
+        if (::rename(m_temp.c_str(), m_path.c_str()) != 0) Fail(m_path, "write", errno);
+        m_temp.clear();
+    }
+
+private:
+    static constexpr size_t kFlushAt = 1 << 18;
+
+    void Flush() {
+        if (const int error = WriteAll(m_fd, m_buffer)) Fail(m_path, "write", error);
+        m_buffer.clear();
+    }
+
+    void Discard() {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+        if (!m_temp.empty()) ::unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+
+    std::string m_path, m_temp, m_buffer;
+    bool m_inPlace = false;
+    int m_fd = -1;
+};
+
+StagedOutputs::StagedOutputs() = default;
+StagedOutputs::~StagedOutputs() = default;
+
+xrddata::formats::Sink& StagedOutputs::Open(const std::string& path) {
+    m_outputs.push_back(std::make_unique<Output>(path));
+    return *m_outputs.back();
+}
+
+void StagedOutputs::Commit() {
+    // Every file complete before the first is renamed, so a full disk replaces nothing.
+    for (auto& out : m_outputs) out->Finish();
+    for (auto& out : m_outputs) out->Place();
+    m_outputs.clear();
 }
 
 bool PrintAll(const std::string& text) {

@@ -4,8 +4,11 @@
 // (a full disk, /dev/full, a read-only folder) throws std::runtime_error naming the output and the reason.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "xrddata/formats/writer.h"
 
 namespace tool {
 
@@ -13,6 +16,26 @@ namespace tool {
 inline bool IsStdout(const std::string& path) { return path == "-"; }
 
 void WriteOutput(const std::string& path, const std::string& bytes);
+
+// The outputs of one input, written as their bytes are made and put in place together: each regular file goes to
+// a temporary file beside it, and Commit renames them all over their targets; standard output and devices get
+// their bytes in memory and are written at Commit. Without Commit (a failure, an exception), the temporary files
+// are removed and nothing is written. A write that fails throws std::runtime_error naming the output.
+class StagedOutputs {
+public:
+    StagedOutputs();
+    ~StagedOutputs();
+    StagedOutputs(const StagedOutputs&) = delete;
+    StagedOutputs& operator=(const StagedOutputs&) = delete;
+
+    // The sink of a new output; valid until Commit or the end of this object.
+    xrddata::formats::Sink& Open(const std::string& path);
+    void Commit();
+
+private:
+    class Output;
+    std::vector<std::unique_ptr<Output>> m_outputs;
+};
 
 // Writes what reaches standard output at the end of a command (info, settings, formats); false (after the
 // reason on stderr) when it could not be written.

@@ -6,16 +6,16 @@
 #include <string>
 
 #include "tool.h"
+#include "xrddata/arrays/pointfile.h"
 #include "xrddata/formats/writer.h"
 
-class CGraphData;
 class CXRDData;
 
 namespace tool {
 
-// The output of points (or, for Xrdd, of the whole pattern) in the kind. context says what the header tells.
-// Throws std::runtime_error when the points cannot be written in the kind.
-std::string OutputBytes(OutFormat format, CXRDData& pattern, CGraphData& points,
-                        const xrddata::formats::WriteContext& context);
+// Writes the points (or, for Xrdd, the whole pattern) in the kind to out, a block at a time. context says what the
+// header tells. Throws std::runtime_error when the points cannot be written in the kind.
+void WriteKind(xrddata::formats::Sink& out, OutFormat format, CXRDData& pattern, const PointColumnsSource& points,
+               const xrddata::formats::WriteContext& context);
 
 }  // namespace tool

@@ -32,6 +32,7 @@
 #include "xrddata/numeric/gammaerf.h"
 #include "xrddata/numeric/spline.h"
 #include "xrddata/pattern/ka2sweep.h"
+#include "xrddata/pattern/netpoints.h"
 #include "xrddata/pattern/radiation.h"
 #include "xrddata/pattern/sgwindow.h"
 #include "xrddata/pattern/xrddata.h"

@@ -122,6 +122,16 @@ TEST(ToolScans, ConvertAndProcessWriteOneOutputPerScan) {
         EXPECT_TRUE(std::filesystem::exists(box.file("p/Sin2Psi_r" + std::to_string(i) + ".xye")));
         EXPECT_TRUE(std::filesystem::exists(box.file("p/Sin2Psi_r" + std::to_string(i) + ".background.xye")));
     }
+
+    // The outputs of one file are put in place together: when a later scan's output cannot be written (a folder
+    // stands at its name), the scans before it leave no file and no temporary file either.
+    std::filesystem::create_directories(box.file("q/s_r5.xye"));
+    r = box.Tool({"convert", brml, "-o", box.file("q/s.xye")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Is a directory"), std::string::npos) << r.err;
+    size_t entries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(box.file("q"))) entries += e.path().empty() ? 0 : 1;
+    EXPECT_EQ(entries, 1u);  // the folder alone
 }
 
 TEST(ToolScans, FailuresCarryTheCoreReasonAndWarningsReachStderr) {

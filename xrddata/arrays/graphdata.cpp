@@ -310,11 +310,7 @@ double CGraphData::GetYError(double x) {
     return ErrorFloor(e);
 }
 
-double CGraphData::GetCountingError(int i) {
-    double v = m_Y.GetAt(i);
-    if (std::isnan(v)) return DBL_MIN;
-    return std::sqrt(std::fabs(v));
-}
+double CGraphData::GetCountingError(int i) { return CountingErrorOf(m_Y.GetAt(i)); }
 
 double CGraphData::GetCountingError(double x) {
     double v = Evaluate(x);

@@ -5,6 +5,9 @@
 // operations in this order and append their own.
 #pragma once
 
+#include <cfloat>
+#include <cmath>
+
 #include "xrddata/arrays/dblarray.h"
 
 class XRDDATA_API CGraphData {
@@ -91,3 +94,6 @@ protected:
     CdblArray m_YError;
     int m_bCustomErrors;
 };
+
+// The counting-statistics error of a count: the square root of its magnitude; DBL_MIN for NaN.
+inline double CountingErrorOf(double count) { return std::isnan(count) ? DBL_MIN : std::sqrt(std::fabs(count)); }

@@ -7,6 +7,7 @@
 #   --no-samples   seed only from fuzz/corpus/<target>/, not from the sample files
 #   --merge        fuzz seeded only from fuzz/corpus/<target>/ (never from the samples, whose bytes must not enter
 #                  the repository), then add the new inputs that reach new coverage to fuzz/corpus/<target>/
+#   --runs N       stop each target after N executions, or at SECONDS if that comes first
 #   --list         print the targets and stop
 # Each target's working corpus is built afresh from fuzz/corpus/<target>/ plus the sample files of its format
 # (from $XRDDATA_SAMPLES_DIR, else ../shared/samples beside the checkout) and prefixes of them cut at a few
@@ -21,6 +22,7 @@ jobs=1
 samples=1
 merge=0
 list=0
+runs=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
@@ -29,6 +31,8 @@ while [ $# -gt 0 ]; do
     --no-samples) samples=0; shift ;;
     --merge) merge=1; samples=0; shift ;;
     --list) list=1; shift ;;
+    --runs) [[ "$2" =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: --runs needs a positive number" >&2; exit 2; }
+            runs=(-runs="$2"); shift 2 ;;
     -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "fuzz.sh: unknown option $1" >&2; exit 2 ;;
     *) break ;;
@@ -36,7 +40,7 @@ while [ $# -gt 0 ]; do
 done
 if [ "$list" -eq 0 ]; then
   if [ $# -lt 1 ] || ! [[ "$1" =~ ^[0-9]+$ ]]; then
-    echo "usage: scripts/fuzz.sh [--build DIR] [-j N] [--no-samples] [--merge] [--list] SECONDS [TARGET...]" >&2
+    echo "usage: scripts/fuzz.sh [--build DIR] [-j N] [--no-samples] [--merge] [--runs N] [--list] SECONDS [TARGET...]" >&2
     exit 2
   fi
   seconds=$1
@@ -128,7 +132,7 @@ run_target() {
   fi
   dirs+=("$work/seeds")
 
-  timeout --kill-after=30 $((seconds + 300)) "$bin/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=512 \
+  timeout --kill-after=30 $((seconds + 300)) "$bin/fuzz_$t" -max_total_time="$seconds" "${runs[@]}" -rss_limit_mb=512 \
     -malloc_limit_mb=256 -timeout=10 -print_final_stats=1 -artifact_prefix="$work/artifacts/" "${dirs[@]}" \
     >"$work/log" 2>&1 || rc=$?
 

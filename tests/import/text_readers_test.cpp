@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "import/import_support.h"
+#include "xrddata/formats/read.h"
 #include "xrddata/platform/ui.h"
 
 using import_testing::Column;
@@ -57,6 +58,27 @@ TEST_F(TextReader, PointsErrorsNameAndDate) {
     ASSERT_EQ(imp.ReadTextFile(two), 1);
     EXPECT_FALSE(d.IsCustomErrors());
     EXPECT_EQ(Column(d, CGraphData::YError), (std::vector<double>{2.0, 3.0}));
+}
+
+// The import fills the pattern's columns itself; they must hold what the format core's scan holds, also when the
+// room estimated from the first 64 KiB falls short (long lines first, then many short ones) and when the first
+// line with its own error comes after the columns have grown.
+TEST_F(TextReader, ColumnsEqualTheCoreScanWhenTheEstimateFallsShort) {
+    std::string text;
+    int i = 0;
+    for (; text.size() < (1u << 16); ++i) text += std::to_string(i) + ".0000000000000000000 100.00000000000000000000\n";
+    for (int k = 0; k < 20000; ++k, ++i) text += std::to_string(i) + " " + std::to_string(k % 97) + "\n";
+    text += std::to_string(i++) + " 5 0.25\n";
+    for (int k = 0; k < 3000; ++k, ++i) text += std::to_string(i) + " " + std::to_string(k % 13) + "\n";
+    const std::string path = box.Write("grow.xy", text);
+    ASSERT_EQ(imp.ReadTextFile(path), 1);
+    const xrddata::formats::Measurement m = xrddata::formats::read_file(path, 1);
+    const xrddata::formats::Scan& s = m.scans.at(0);
+    ASSERT_GT(s.size(), 20000u);
+    EXPECT_EQ(Column(d, CGraphData::X), s.two_theta);
+    EXPECT_EQ(Column(d, CGraphData::Y), s.counts);
+    EXPECT_EQ(Column(d, CGraphData::YError), s.sigma);
+    EXPECT_TRUE(d.IsCustomErrors());
 }
 
 // A single point is too few to detect a feature width (-1): the fixed width and U, V, W keep the stored values instead of

@@ -39,25 +39,36 @@ namespace {
 // Empties a column and gives its memory back.
 void Release(std::vector<double>& column) { std::vector<double>().swap(column); }
 
-// FillPattern; with `consumed` set (range 1 of m itself), each column of it is released once it is in the pattern,
-// so that a large range is held at most once and a column.
-void Fill(CXRDData& d, const Measurement& m, const PatternFill& rules, Scan* consumed) {
+// What every fill does first: the pattern emptied, its header from the metadata.
+void FillHeader(CXRDData& d, const xrddata::formats::Metadata& meta, const PatternFill& rules) {
     d.RemoveAll();
-    d.m_strSampleName = m.meta.sample;
-    d.m_strSampleInfo = m.meta.comments;
-    SetDate(d, m.meta.date, rules.date);
+    d.m_strSampleName = meta.sample;
+    d.m_strSampleInfo = meta.comments;
+    SetDate(d, meta.date, rules.date);
+}
 
-    static const Scan none;
-    const Scan& s = m.scans.empty() ? none : m.scans.front();
-    if (s.size() > 0x7fffffffu) throw std::bad_alloc();
-    const int n = static_cast<int>(s.size());
-    const bool ownErrors = rules.errors == PatternFill::Errors::file && s.sigma.size() == s.size() && n > 0;
+// The error mode for a range of n points (with errors of its own when hasSigma). Yes when the file's errors are
+// taken.
+bool SetErrorMode(CXRDData& d, const PatternFill& rules, int n, bool hasSigma) {
+    const bool ownErrors = rules.errors == PatternFill::Errors::file && hasSigma && n > 0;
     if (n > 0 || rules.errorsWhenEmpty) {
         if (ownErrors)
             d.SetCustomErrors();
         else if (rules.errors != PatternFill::Errors::keep)
             d.SetCountingStatistics();
     }
+    return ownErrors;
+}
+
+// FillPattern; with `consumed` set (range 1 of m itself), each column of it is released once it is in the pattern,
+// so that a large range is held at most once and a column.
+void Fill(CXRDData& d, const Measurement& m, const PatternFill& rules, Scan* consumed) {
+    FillHeader(d, m.meta, rules);
+    static const Scan none;
+    const Scan& s = m.scans.empty() ? none : m.scans.front();
+    if (s.size() > 0x7fffffffu) throw std::bad_alloc();
+    const int n = static_cast<int>(s.size());
+    const bool ownErrors = SetErrorMode(d, rules, n, s.sigma.size() == s.size());
     if (n > 0) {
         // What SetSize(n) and SetAt would do, one column at a time: each column of a consumed range is released
         // as soon as the pattern holds it. The counting times are no part of a pattern; they go first.
@@ -86,6 +97,24 @@ void FillPattern(CXRDData& d, const Measurement& m, const PatternFill& rules) { 
 
 void FillPatternReleasing(CXRDData& d, Measurement& m, const PatternFill& rules) {
     Fill(d, m, rules, m.scans.empty() ? nullptr : &m.scans.front());
+}
+
+void FillPatternTaking(CXRDData& d, const xrddata::formats::Metadata& meta, GrowColumn& twoTheta, GrowColumn& counts,
+                       GrowColumn& sigma, const PatternFill& rules) {
+    FillHeader(d, meta, rules);
+    if (twoTheta.size() > 0x7fffffffu || counts.size() != twoTheta.size()) throw std::bad_alloc();
+    const int n = static_cast<int>(twoTheta.size());
+    const bool ownErrors = SetErrorMode(d, rules, n, sigma.size() == twoTheta.size());
+    if (n > 0) {
+        CGraphDataColumns::Adopt(CGraphDataColumns::Column(d, CGraphData::X), twoTheta);
+        CGraphDataColumns::Adopt(CGraphDataColumns::Column(d, CGraphData::Y), counts);
+        CdblArray& errors = CGraphDataColumns::Column(d, CGraphData::YError);
+        if (d.IsCustomErrors()) {
+            if (ownErrors) CGraphDataColumns::Adopt(errors, sigma);
+            else CGraphDataColumns::Assign(errors, nullptr, n);
+        }
+    }
+    if (rules.sort) d.Sort();
 }
 
 void ReportRangeOneWarnings(const Measurement& m) {

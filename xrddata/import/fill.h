@@ -10,6 +10,7 @@
 
 class CXRDData;
 class CRadiation;
+class GrowColumn;
 
 struct PatternFill {
     enum class Errors {
@@ -36,6 +37,11 @@ void FillPattern(CXRDData& target, const xrddata::formats::Measurement& m, const
 // released once the pattern holds it, so that a large range is not held twice; the metadata, the warnings and
 // the other ranges stay.
 void FillPatternReleasing(CXRDData& target, xrddata::formats::Measurement& m, const PatternFill& rules);
+
+// FillPattern for a range read into columns of the pattern's own kind (a reader's GrowColumn), which the pattern
+// takes over instead of copying; meta gives the header. The columns are left empty.
+void FillPatternTaking(CXRDData& target, const xrddata::formats::Metadata& meta, GrowColumn& twoTheta,
+                       GrowColumn& counts, GrowColumn& sigma, const PatternFill& rules);
 
 // Shows, as information, the reader's warnings about range 1 (the range a pattern holds): a range shorter than
 // its header says is read, and the message gives the points claimed and found.

@@ -1,7 +1,9 @@
 // Plain two- or three-column text (code 1), read by the format core (formats/text.h).
 
+#include "xrddata/arrays/columns.h"
 #include "xrddata/formats/pieces.h"
 #include "xrddata/formats/text.h"
+#include "xrddata/formats/text_points.h"
 #include "xrddata/import/fill.h"
 #include "xrddata/import/importer.h"
 #include "xrddata/import/readers/builtin.h"
@@ -24,14 +26,24 @@ int builtin::ReadText(CXRDData* target, const ImportFile& file) {
     rules.errors = PatternFill::Errors::file;
     rules.errorsWhenEmpty = false;
     rules.date = PatternFill::Date::file_time;
-    return ReadFilled(*target, file, fmt::ReadText, rules, [&](const fmt::ReadError&) {
-        // The sample name and date are set before a bad line ends the read.
-        fmt::Measurement header;
-        header.meta.sample = TrimRight(FileTitle(file.name));
-        header.meta.date = fmt::FileTimeDate(file.file ? file.file->modified() : std::nullopt);
-        FillPattern(*target, header, rules);
-        AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
-        return 0;
+    return Guarded([&] {
+        try {
+            // The points go into columns the pattern takes over, not through the scan's vectors.
+            fmt::Metadata meta;
+            GrowColumn x, y, sigma;
+            fmt::ReadTextInto(file.source(), meta, x, y, sigma);
+            file.ReleaseBytes();
+            FillPatternTaking(*target, meta, x, y, sigma, rules);
+            return 1;
+        } catch (const fmt::ReadError&) {
+            // The sample name and date are set before a bad line ends the read.
+            fmt::Measurement header;
+            header.meta.sample = TrimRight(FileTitle(file.name));
+            header.meta.date = fmt::FileTimeDate(file.file ? file.file->modified() : std::nullopt);
+            FillPattern(*target, header, rules);
+            AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
+            return 0;
+        }
     });
 }
 

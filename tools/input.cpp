@@ -206,15 +206,20 @@ Input ReadInput(const std::string& path) {
     }
 }
 
-CXRDData ScanPattern(const Input& input, size_t index, bool widths) {
-    if (input.pattern) {
-        CXRDData p(*input.pattern);
-        // The copy constructor starts from a new pattern's zero error, peak flag and automatic width.
-        p.m_dZeroError = input.pattern->m_dZeroError;
-        p.m_bAutoWidth = input.pattern->m_bAutoWidth;
-        if (widths && input.format.name != "Pattern archive") DetectWidths(p);
-        return p;
-    }
+namespace {
+
+// The pattern read by the import or the archive. Each of these makers returns one named pattern, which the
+// caller's pattern then is (a pattern has no move, so a second named return would copy every point).
+CXRDData CopyOfReadPattern(const Input& input, bool widths) {
+    CXRDData p(*input.pattern);
+    // The copy constructor starts from a new pattern's zero error, peak flag and automatic width.
+    p.m_dZeroError = input.pattern->m_dZeroError;
+    p.m_bAutoWidth = input.pattern->m_bAutoWidth;
+    if (widths && input.format.name != "Pattern archive") DetectWidths(p);
+    return p;
+}
+
+CXRDData PatternOfScan(const Input& input, size_t index, bool widths) {
     const fmt::Measurement& m = input.measurement;
     const fmt::Scan& scan = m.scans.at(index);
     CXRDData p(0);
@@ -235,6 +240,12 @@ CXRDData ScanPattern(const Input& input, size_t index, bool widths) {
     if (!sigma) p.GenerateErrors();
     if (widths) DetectWidths(p);
     return p;
+}
+
+}  // namespace
+
+CXRDData ScanPattern(const Input& input, size_t index, bool widths) {
+    return input.pattern ? CopyOfReadPattern(input, widths) : PatternOfScan(input, index, widths);
 }
 
 void ReleaseScanPoints(Input& input, size_t index) {

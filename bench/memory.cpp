@@ -2,7 +2,9 @@
 // pattern (K-alpha2 stripping, background fit, the subtracted points written as .xye), at 1 and 4 million points. Each case
 // runs in a child process of its own, so that its peak resident size is its alone; the counters give the
 // growth of the peak over the resident size before the case, per point, and for the import also less the
-// file's own size. The times are those of the parent waiting for the child.
+// file's own size. The times are those of the parent waiting for the child. With the tool built, the tool's
+// `process` on the same files is measured as a whole process (its peak resident size over the points, everything
+// it holds included).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -103,5 +105,33 @@ void BM_ProcessPeakPerPoint(benchmark::State& state) {
     state.counters["bytes_per_point"] = growth / n;
 }
 BENCHMARK(BM_ProcessPeakPerPoint)->Arg(1000000)->Arg(4000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+#ifdef XRDDATA_TOOL_PATH
+void BM_ToolProcessPeakPerPoint(benchmark::State& state) {
+    bench_support::Box();  // the tool reads the sandbox's settings stores from the environment
+    const int n = static_cast<int>(state.range(0));
+    const std::string path = bench_support::TwoColumnFile(n);
+    const std::string out = path + ".tool.xye";
+    double peak = -1;
+    for (auto _ : state) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            execl(XRDDATA_TOOL_PATH, "xrddata", "process", "--strip-ka2", "--subtract", "--length", "1", "--stiffness",
+                  "1", "-o", out.c_str(), path.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        rusage u{};
+        if (pid < 0 || wait4(pid, &status, 0, &u) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the tool failed");
+            break;
+        }
+        peak = u.ru_maxrss * 1024.0;
+    }
+    std::filesystem::remove(out);
+    state.counters["bytes_per_point"] = peak / n;
+}
+BENCHMARK(BM_ToolProcessPeakPerPoint)->Arg(1000000)->Arg(4000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+#endif
 
 }  // namespace

@@ -28,7 +28,7 @@ void Fill(CXRDData& d, int n, int backgroundPoints, bool customErrors) {
     int nb;
     d.m_Background.GetDataRef(bx, by, be, nb);
     for (int i = 0; i < nb; ++i) {
-        bx[i] = d.GetAt(CGraphData::X, i);
+        bx[i] = 10.0 + 0.01 * i;  // the pattern's angles, and beyond them for a longer background
         by[i] = i == 11 ? NAN : 90.0 + 0.003 * i;
         be[i] = 0.0;
     }

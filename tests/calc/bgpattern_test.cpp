@@ -179,13 +179,13 @@ TEST(PatternBackground, CalculateBackgroundStoresWhatStoreBackgroundStores) {
             EXPECT_EQ(Column(a.m_Background, p), Column(b.m_Background, p)) << p;
             EXPECT_EQ(Column(a.m_Background.m_Knots, p), Column(b.m_Background.m_Knots, p)) << p;
             EXPECT_EQ(Column(a.m_OriginalData, p), Column(b.m_OriginalData, p)) << p;
-            // The fit borrowed the pattern's own columns and gave them back as they were.
+            // The fit leaves the pattern's own points as they were.
             EXPECT_EQ(Column(a, p), Column(b, p)) << p;
         }
         a.GenerateErrors();
         b.GenerateErrors();
     }
-    // A refused fit gives the columns back too.
+    // So does a refused fit.
     const std::vector<double> y = Column(a, CGraphData::Y);
     a.m_dBackgroundLength = 0.01;
     a.CalculateBackground(nullptr, nullptr, 0, 0, 0);

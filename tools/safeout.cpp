@@ -27,7 +27,7 @@ std::mutex g_stdout;
 }
 
 // Writes every byte; the errno of the failure, or 0.
-int WriteAll(int fd, const std::string& bytes) {
+int WriteAll(int fd, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -66,20 +66,6 @@ int MakeTemporaryBeside(const std::string& path, std::string& temp) {
     return fd;
 }
 
-void WriteReplacing(const std::string& path, const std::string& bytes) {
-    std::string temp;
-    const int fd = MakeTemporaryBeside(path, temp);
-    // No fsync: a killed run cannot leave a short file, since the name only ever points at a finished one; a
-    // flush to the disk per output would cost ten times the whole conversion.
-    int error = WriteAll(fd, bytes);
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-    if (error) {
-        ::unlink(temp.c_str());
-        Fail(path, "write", error);
-    }
-}
-
 // Yes when path names something that is written in place rather than replaced: standard output, a device, a FIFO.
 // Throws for a folder.
 bool WrittenInPlace(const std::string& path) {
@@ -101,7 +87,9 @@ void WriteOutput(const std::string& path, const std::string& bytes) {
         return;
     }
     if (WrittenInPlace(path)) return WriteDirect(path, bytes);
-    WriteReplacing(path, bytes);
+    StagedOutputs one;
+    one.Open(path).write(bytes);
+    one.Commit();
 }
 
 // One staged output: a temporary file written through a buffer, or the bytes in memory for an output written in
@@ -114,11 +102,13 @@ public:
     ~Output() override { Discard(); }
 
     void write(std::string_view bytes) override {
+        if (!m_inPlace && m_buffer.empty() && bytes.size() >= kFlushAt) return WriteNow(bytes);
         m_buffer.append(bytes);
         if (!m_inPlace && m_buffer.size() >= kFlushAt) Flush();
     }
 
-    // Every byte in the temporary file, closed.
+    // Every byte in the temporary file, closed. No fsync: a killed run cannot leave a short file, since the name
+    // only ever points at a finished one; a flush to the disk per output would cost ten times the conversion.
     void Finish() {
         if (m_inPlace) return;
         Flush();
@@ -137,8 +127,11 @@ public:
 private:
     static constexpr size_t kFlushAt = 1 << 18;
 
+    void WriteNow(std::string_view bytes) {
+        if (const int error = WriteAll(m_fd, bytes)) Fail(m_path, "write", error);
+    }
     void Flush() {
-        if (const int error = WriteAll(m_fd, m_buffer)) Fail(m_path, "write", error);
+        WriteNow(m_buffer);
         m_buffer.clear();
     }
 

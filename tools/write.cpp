@@ -79,7 +79,8 @@ void WriteKind(fmt::Sink& out, OutFormat format, CXRDData& pattern, const PointC
     // The writers take whole columns: the pattern's own where they hold what is written, else made here.
     const auto n = static_cast<size_t>(points.n);
     std::vector<double> y, e;
-    std::span<const double> ys(points.y, n), es(points.e ? points.e : nullptr, points.e ? n : 0);
+    std::span<const double> ys(points.y, n), es;
+    if (points.e) es = std::span<const double>(points.e, n);
     if (points.subtract) {
         y.resize(n);
         for (size_t i = 0; i < n; ++i) y[i] = NetCount(points.y[i], points.subtract[i]);

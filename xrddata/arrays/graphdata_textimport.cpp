@@ -2,7 +2,7 @@
 // comma does not), the lines as a text-mode read into a 256-byte line buffer gives them (platform/linepieces.h).
 //
 // The file is read in large blocks and its lines are scanned where they lie; the points go straight into columns
-// that become the set's own by exchange, and an error column exists only once a line gives an error of its own
+// that the set then takes over (GrowColumn), and an error column exists only once a line gives an error of its own
 // (without one the set takes counting statistics, which keep no error column).
 #include <cfloat>
 #include <cmath>
@@ -21,67 +21,44 @@
 namespace {
 
 constexpr std::size_t kBlock = std::size_t{1} << 18;
-constexpr int kMaxPoints = 0x7fffffff;
 
 double CountingError(double y) { return y > 0 ? std::sqrt(y) : DBL_MIN; }
 
-// The columns being read: x, y and, once a line has its own error, the errors.
+// The columns being read: x, y and, once a line has its own error, the errors. std::bad_alloc when the set cannot
+// hold another point.
 class ImportColumns {
 public:
-    int size() const { return size_; }
+    std::size_t size() const { return x_.size(); }
     bool ownErrors() const { return ownErrors_; }
 
-    // Appends a point of n (2 or 3) values; false when the set cannot hold another point.
-    bool add(const double* v, int n) {
+    // Appends a point of n (2 or 3) values.
+    void add(const double* v, int n) {
         if (n == 3 && !ownErrors_) {
             // The points so far get the errors their two-number lines stand for.
             ownErrors_ = true;
-            e_.SetSize(x_.GetSize(), -1);
-            const double* y = y_.GetData();
-            double* e = e_.GetData();
-            for (int i = 0; i < size_; ++i) e[i] = CountingError(y[i]);
+            e_.reserve(y_.capacity());
+            for (double y : y_) e_.push_back(CountingError(y));
         }
-        if (size_ == x_.GetSize() && !grow()) return false;
-        x_[size_] = v[0];
-        y_[size_] = v[1];
-        if (ownErrors_) e_[size_] = n == 3 ? v[2] : CountingError(v[1]);
-        ++size_;
-        return true;
+        x_.push_back(v[0]);
+        y_.push_back(v[1]);
+        if (ownErrors_) e_.push_back(n == 3 ? v[2] : CountingError(v[1]));
     }
 
-    // Room for at least n points in all columns held.
+    // Room for at least n points.
     void reserve(std::size_t n) {
-        if (n > static_cast<std::size_t>(x_.GetSize())) resize(n > kMaxPoints ? kMaxPoints : static_cast<int>(n));
+        x_.reserve(n);
+        y_.reserve(n);
     }
 
     // The points into g, whose columns are empty: the buffers change hands.
     void moveInto(CGraphData& g) {
-        for (CdblArray* a : {&x_, &y_, &e_}) {
-            a->SetSize(a == &e_ && !ownErrors_ ? 0 : size_, -1);
-            a->FreeExtra();
-        }
-        CGraphDataColumns::SwapElements(CGraphDataColumns::Column(g, CGraphData::X), x_);
-        CGraphDataColumns::SwapElements(CGraphDataColumns::Column(g, CGraphData::Y), y_);
-        if (ownErrors_) CGraphDataColumns::SwapElements(CGraphDataColumns::Column(g, CGraphData::YError), e_);
+        CGraphDataColumns::Adopt(CGraphDataColumns::Column(g, CGraphData::X), x_);
+        CGraphDataColumns::Adopt(CGraphDataColumns::Column(g, CGraphData::Y), y_);
+        if (ownErrors_) CGraphDataColumns::Adopt(CGraphDataColumns::Column(g, CGraphData::YError), e_);
     }
 
 private:
-    // Doubles the room, when the estimate fell short.
-    bool grow() {
-        if (size_ == kMaxPoints) return false;
-        const long long wanted = size_ < 4096 ? 4096 : 2LL * size_;
-        resize(static_cast<int>(wanted > kMaxPoints ? kMaxPoints : wanted));
-        return true;
-    }
-
-    void resize(int room) {
-        x_.SetSize(room, -1);
-        y_.SetSize(room, -1);
-        if (ownErrors_) e_.SetSize(room, -1);
-    }
-
-    CdblArray x_, y_, e_;
-    int size_ = 0;
+    GrowColumn x_, y_, e_;
     bool ownErrors_ = false;
 };
 
@@ -119,10 +96,7 @@ int CGraphData::DoImportFile(const char* path) {
                     AfxMessageBox("Bad x,y (error) values", MB_ICONEXCLAMATION | MB_OK);
                     return 0;
                 }
-                if (!points.add(v, n)) {
-                    ReportException(std::bad_alloc());
-                    return 0;
-                }
+                points.add(v, n);
             }
             std::size_t rest = held - lines.offset();
             if (rest == block.size()) {

@@ -4,7 +4,7 @@
 // growth of the peak over the resident size before the case, per point, and for the import also less the
 // file's own size. The times are those of the parent waiting for the child. With the tool built, the tool's
 // `process` on the same files is measured as a whole process (its peak resident size over the points, everything
-// it holds included).
+// it holds included, and that less its peak on a small file).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -107,29 +107,39 @@ void BM_ProcessPeakPerPoint(benchmark::State& state) {
 BENCHMARK(BM_ProcessPeakPerPoint)->Arg(1000000)->Arg(4000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 #ifdef XRDDATA_TOOL_PATH
+// The peak resident size of `xrddata process --strip-ka2 --subtract` on the file, in bytes, or -1 when it failed.
+double ToolProcessPeak(const std::string& path, const std::string& out) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(XRDDATA_TOOL_PATH, "xrddata", "process", "--strip-ka2", "--subtract", "--length", "1", "--stiffness", "1",
+              "-o", out.c_str(), path.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage u{};
+    if (pid < 0 || wait4(pid, &status, 0, &u) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    return u.ru_maxrss * 1024.0;
+}
+
+// The whole process's peak over the points, and the same less the peak of the tool on 1,000 points: what the
+// points cost beyond the program's fixed footprint (its code, the shared libraries, the allocator's arenas).
 void BM_ToolProcessPeakPerPoint(benchmark::State& state) {
     bench_support::Box();  // the tool reads the sandbox's settings stores from the environment
     const int n = static_cast<int>(state.range(0));
     const std::string path = bench_support::TwoColumnFile(n);
     const std::string out = path + ".tool.xye";
+    const double fixed = ToolProcessPeak(bench_support::TwoColumnFile(1000), out);
     double peak = -1;
     for (auto _ : state) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            execl(XRDDATA_TOOL_PATH, "xrddata", "process", "--strip-ka2", "--subtract", "--length", "1", "--stiffness",
-                  "1", "-o", out.c_str(), path.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        rusage u{};
-        if (pid < 0 || wait4(pid, &status, 0, &u) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        peak = ToolProcessPeak(path, out);
+        if (peak < 0 || fixed < 0) {
             state.SkipWithError("the tool failed");
             break;
         }
-        peak = u.ru_maxrss * 1024.0;
     }
     std::filesystem::remove(out);
     state.counters["bytes_per_point"] = peak / n;
+    state.counters["beyond_fixed_per_point"] = (peak - fixed) / n;
 }
 BENCHMARK(BM_ToolProcessPeakPerPoint)->Arg(1000000)->Arg(4000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 #endif

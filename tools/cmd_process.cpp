@@ -73,6 +73,7 @@ Runner AddProcess(CLI::App& app) {
         if (*o->lengthOpt) options.length = o->length;
         if (*o->stiffnessOpt) options.stiffness = o->stiffness;
         const OutFormat format = ChosenFormat(o->format, o->out);
+        options.keepOriginal = format == OutFormat::Xrdd;
         const RangeChoice range = ParseRange(o->range);
         const std::vector<std::string> outputs = OutputPaths(o->files, o->out, o->dir, format);
         const bool companion = o->background && format != OutFormat::Xrdd;  // an archive keeps its background

@@ -1,4 +1,5 @@
-// The tool's own pieces: the named settings, the error model option, SVG escaping and axis ticks.
+// The tool's own pieces: the named settings, the error model option, the processing chain's copy of the
+// original points, SVG escaping and axis ticks.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +9,9 @@
 #include "parts/processing.h"
 #include "plot/axis.h"
 #include "plot/svg.h"
+#include "support/registry_sandbox.h"
+#include "support/synthetic.h"
+#include "xrddata/pattern/xrddata.h"
 
 TEST(ToolSettings, NamedValuesAndErrorModels) {
     ProcessingDefaults d = FactoryDefaults();
@@ -78,4 +82,48 @@ TEST(ToolPlot, SvgEscapesAndAxes) {
     EXPECT_EQ(l.ticks.size(), 5u);
     EXPECT_EQ(AxisFraction(l, 1000.0), 0.5);
     EXPECT_EQ(AxisFraction(l, -5.0), 0.0);
+}
+
+// Outputs other than the archive never read the pre-processing copy, so the chain may drop it; the pattern, its
+// record and its background must be the same whether it is kept or not, in both orders of fit and strip.
+TEST(ToolProcessing, DroppingTheOriginalCopyChangesNothingElse) {
+    testing_support::RegistrySandbox box;
+    CRadiation cu;
+    testing_support::SyntheticPattern sp;
+    sp.xFirst = 20.0, sp.xLast = 40.0, sp.step = 0.02;
+    sp.peaks = {{24.0, 2000.0, 0.12}, {33.0, 900.0, 0.15}};
+    sp.background = {300.0, -4.0};
+    sp.radiation = &cu;
+    sp.noiseSeed = 7;
+    const auto syn = testing_support::MakeSynthetic(sp);
+    const auto column = [](const CGraphData& g, CGraphData::Prop p) {
+        std::vector<double> v;
+        for (int i = 0; i < g.GetSize(); ++i) v.push_back(g.GetAt(p, i));
+        return v;
+    };
+    for (const bool fitFirst : {true, false}) {
+        ProcessOptions o;
+        o.stripKa2 = true;
+        o.background = fitFirst;
+        o.subtract = true;
+        o.length = 1.0;
+        CXRDData kept(syn.size(), syn.x.data(), syn.y.data(), nullptr), dropped(kept);
+        const ProcessResult a = ProcessPattern(kept, o);
+        o.keepOriginal = false;
+        const ProcessResult b = ProcessPattern(dropped, o);
+        SCOPED_TRACE(fitFirst ? "fit, then strip" : "strip, then fit");
+        EXPECT_EQ(kept.m_OriginalData.GetSize(), syn.size());
+        EXPECT_EQ(column(kept.m_OriginalData, CGraphData::Y), syn.y);
+        EXPECT_EQ(dropped.m_OriginalData.GetSize(), 0);
+        EXPECT_EQ(a.applied, b.applied);
+        EXPECT_EQ(a.subtracted, b.subtracted);
+        EXPECT_EQ(dropped.m_nTypeFlag, kept.m_nTypeFlag);
+        EXPECT_EQ(dropped.GetProcessingHistory(), kept.GetProcessingHistory());
+        for (const auto p : {CGraphData::X, CGraphData::Y, CGraphData::YError}) {
+            EXPECT_EQ(column(dropped, p), column(kept, p));
+            EXPECT_EQ(column(dropped.m_Background, p), column(kept.m_Background, p));
+            EXPECT_EQ(column(dropped.m_Background.m_Knots, p), column(kept.m_Background.m_Knots, p));
+        }
+        EXPECT_EQ(dropped.m_dDetectedWidth, kept.m_dDetectedWidth);
+    }
 }

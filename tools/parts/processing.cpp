@@ -65,7 +65,14 @@ ProcessResult ProcessPattern(CXRDData& pattern, const ProcessOptions& o) {
         result.applied.push_back(Format("background fitted (scale length %g, stiffness %g)",
                                         pattern.m_dBackgroundLength, pattern.m_dBackgroundScale));
     };
-    if (o.background) fit();
+    // Emptying the copy leaves the type flag as it is: the pattern still records the steps done to it.
+    auto dropOriginal = [&] {
+        if (!o.keepOriginal) pattern.m_OriginalData.RemoveAll();
+    };
+    if (o.background) {
+        fit();
+        dropOriginal();
+    }
     if (o.stripKa2) {
         const CRadiation& r = pattern.m_Radiation;
         if (pattern.IsKa2Stripped()) {
@@ -94,9 +101,13 @@ ProcessResult ProcessPattern(CXRDData& pattern, const ProcessOptions& o) {
                 // The curve drawn from them, as a read of the archive draws it: the same numbers either way.
                 pattern.m_Background.GenerateBackground();
             }
+            dropOriginal();
         }
     }
-    if (o.subtract && !pattern.BackgroundExists()) fit();
+    if (o.subtract && !pattern.BackgroundExists()) {
+        fit();
+        dropOriginal();
+    }
 
     if (o.subtract) {
         result.subtracted = true;

@@ -23,6 +23,10 @@ struct ProcessOptions {
     bool subtract = false;              // hand out the background-subtracted points (fits one if none is stored)
     std::optional<double> length;       // background scale length, degrees
     std::optional<double> stiffness;    // background stiffness
+    // The copy of the points before the first processing step (m_OriginalData) is kept for outputs that store it
+    // (the archive). Without it, the copy is dropped as soon as the step that made it is done: no other output
+    // reads it, and it would be a whole second copy of the points held through the rest of the chain.
+    bool keepOriginal = true;
 };
 
 // Reads "raw", "scaled=F" or "time=P" into the error-model options; throws std::invalid_argument with the reason.

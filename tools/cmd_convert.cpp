@@ -66,8 +66,9 @@ Runner AddConvert(CLI::App& app) {
             for (size_t k = 0; k < scans.size(); ++k) {
                 CXRDData pattern = ScanPattern(in, scans[k], false);
                 ReleaseScanPoints(in, scans[k]);
-                WriteKind(files.Open(paths[k]), format, pattern, ColumnsOf(pattern),
-                          ContextOf(in, scans[k], !o->noHeader));
+                files.Write(paths[k], [&](xrddata::formats::Sink& sink) {
+                    WriteKind(sink, format, pattern, ColumnsOf(pattern), ContextOf(in, scans[k], !o->noHeader));
+                });
             }
             files.Commit();
             return true;

@@ -99,16 +99,19 @@ Runner AddProcess(CLI::App& app) {
                                                              : notice);
                 xrddata::formats::WriteContext context = ContextOf(in, scans[k], !o->noHeader);
                 context.processing.assign(result.applied.begin(), result.applied.end());
-                if (result.subtracted) {
-                    const CNetPoints net(pattern);
-                    WriteKind(files.Open(paths[k]), format, pattern, net.Columns(), context);
-                } else {
-                    WriteKind(files.Open(paths[k]), format, pattern, ColumnsOf(pattern), context);
-                }
+                files.Write(paths[k], [&](xrddata::formats::Sink& sink) {
+                    if (result.subtracted) {
+                        const CNetPoints net(pattern);
+                        WriteKind(sink, format, pattern, net.Columns(), context);
+                    } else {
+                        WriteKind(sink, format, pattern, ColumnsOf(pattern), context);
+                    }
+                });
                 if (companion) {
                     context.processing.push_back("the fitted background");
-                    WriteKind(files.Open(CompanionPath(paths[k], "background")), format, pattern,
-                              ColumnsOf(pattern.m_Background), context);
+                    files.Write(CompanionPath(paths[k], "background"), [&](xrddata::formats::Sink& sink) {
+                        WriteKind(sink, format, pattern, ColumnsOf(pattern.m_Background), context);
+                    });
                 }
             }
             files.Commit();

@@ -88,7 +88,7 @@ void WriteOutput(const std::string& path, const std::string& bytes) {
     }
     if (WrittenInPlace(path)) return WriteDirect(path, bytes);
     StagedOutputs one;
-    one.Open(path).write(bytes);
+    one.Write(path, [&bytes](xrddata::formats::Sink& sink) { sink.write(bytes); });
     one.Commit();
 }
 
@@ -110,7 +110,7 @@ public:
     // Every byte in the temporary file, closed. No fsync: a killed run cannot leave a short file, since the name
     // only ever points at a finished one; a flush to the disk per output would cost ten times the conversion.
     void Finish() {
-        if (m_inPlace) return;
+        if (m_inPlace || m_fd < 0) return;
         Flush();
         const int fd = m_fd;
         m_fd = -1;
@@ -150,14 +150,14 @@ private:
 StagedOutputs::StagedOutputs() = default;
 StagedOutputs::~StagedOutputs() = default;
 
-xrddata::formats::Sink& StagedOutputs::Open(const std::string& path) {
+void StagedOutputs::Write(const std::string& path, const std::function<void(xrddata::formats::Sink&)>& fill) {
     m_outputs.push_back(std::make_unique<Output>(path));
-    return *m_outputs.back();
+    fill(*m_outputs.back());
+    m_outputs.back()->Finish();
 }
 
 void StagedOutputs::Commit() {
-    // Every file complete before the first is renamed, so a full disk replaces nothing.
-    for (auto& out : m_outputs) out->Finish();
+    // Every file is complete before the first is renamed, so a full disk replaces nothing.
     for (auto& out : m_outputs) out->Place();
     m_outputs.clear();
 }

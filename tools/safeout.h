@@ -4,6 +4,7 @@
 // (a full disk, /dev/full, a read-only folder) throws std::runtime_error naming the output and the reason.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,8 +29,9 @@ public:
     StagedOutputs(const StagedOutputs&) = delete;
     StagedOutputs& operator=(const StagedOutputs&) = delete;
 
-    // The sink of a new output; valid until Commit or the end of this object.
-    xrddata::formats::Sink& Open(const std::string& path);
+    // A new output at path, whose bytes fill writes into the sink it is given. The temporary file is complete and
+    // closed when this returns, so a file of many scans holds one descriptor at a time, not one per output.
+    void Write(const std::string& path, const std::function<void(xrddata::formats::Sink&)>& fill);
     void Commit();
 
 private:

@@ -123,6 +123,12 @@ TEST(ToolScans, ConvertAndProcessWriteOneOutputPerScan) {
         EXPECT_TRUE(std::filesystem::exists(box.file("p/Sin2Psi_r" + std::to_string(i) + ".background.xye")));
     }
 
+    // Each output's file is closed once it is written: under a limit of 16 open files, the 36 outputs still go.
+    r = box.Program("/bin/sh", {"-c", "ulimit -n 16 && exec \"$0\" \"$@\"", XRDDATA_TOOL_PATH, "process", brml,
+                                "--background", "-d", box.file("few")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(box.file("few/Sin2Psi_r18.background.xye")));
+
     // The outputs of one file are put in place together: when a later scan's output cannot be written (a folder
     // stands at its name), the scans before it leave no file and no temporary file either.
     std::filesystem::create_directories(box.file("q/s_r5.xye"));

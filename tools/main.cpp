@@ -5,6 +5,7 @@
 #include <exception>
 #include <utility>
 
+#include "safeout.h"
 #include "tool.h"
 #include "xrddata/module/module.h"
 
@@ -29,6 +30,7 @@ const std::pair<const char*, tool::Registrar> kCommands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tool::RemoveTemporariesOnInterrupt();
     CLI::App app{"X-ray powder-diffraction data: inspect, convert, process and plot instrument files", "xrddata"};
     app.set_version_flag("--version", VersionText());
     app.require_subcommand(1);

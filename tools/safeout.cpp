@@ -1,6 +1,8 @@
 #include "safeout.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "input.h"
 
@@ -21,6 +24,18 @@ namespace tool {
 namespace {
 
 std::mutex g_stdout;
+
+// The temporary files of staged outputs not yet in place, which an interrupted run removes before it ends.
+struct PendingTemporaries {
+    std::mutex lock;
+    std::set<std::string> names;
+};
+
+// Never destroyed: the thread that waits for an interruption may use it while the tool exits.
+PendingTemporaries& Pending() {
+    static PendingTemporaries* pending = new PendingTemporaries;
+    return *pending;
+}
 
 [[noreturn]] void Fail(const std::string& path, const char* what, int error) {
     throw std::runtime_error("cannot " + std::string(what) + " " + Printable(path) + ": " + std::strerror(error));
@@ -97,7 +112,11 @@ void WriteOutput(const std::string& path, const std::string& bytes) {
 class StagedOutputs::Output : public xrddata::formats::Sink {
 public:
     explicit Output(const std::string& path) : m_path(path), m_inPlace(WrittenInPlace(path)) {
-        if (!m_inPlace) m_fd = MakeTemporaryBeside(path, m_temp);
+        if (m_inPlace) return;
+        // Made and recorded under the lock, so that no interruption comes between the two.
+        std::lock_guard<std::mutex> hold(Pending().lock);
+        m_fd = MakeTemporaryBeside(path, m_temp);
+        Pending().names.insert(m_temp);
     }
     ~Output() override { Discard(); }
 
@@ -120,7 +139,10 @@ public:
     // Puts the output in place.
     void Place() {
         if (m_inPlace) return WriteOutput(m_path, m_buffer);
+        // Renamed and forgotten under the lock, so that an interruption never removes a file once in place.
+        std::lock_guard<std::mutex> hold(Pending().lock);
         if (::rename(m_temp.c_str(), m_path.c_str()) != 0) Fail(m_path, "write", errno);
+        Pending().names.erase(m_temp);
         m_temp.clear();
     }
 
@@ -138,7 +160,10 @@ private:
     void Discard() {
         if (m_fd >= 0) ::close(m_fd);
         m_fd = -1;
-        if (!m_temp.empty()) ::unlink(m_temp.c_str());
+        if (m_temp.empty()) return;
+        std::lock_guard<std::mutex> hold(Pending().lock);
+        ::unlink(m_temp.c_str());
+        Pending().names.erase(m_temp);
         m_temp.clear();
     }
 
@@ -160,6 +185,34 @@ void StagedOutputs::Commit() {
     // Every file is complete before the first is renamed, so a full disk replaces nothing.
     for (auto& out : m_outputs) out->Place();
     m_outputs.clear();
+}
+
+void RemoveTemporariesOnInterrupt() {
+    sigset_t caught;
+    sigemptyset(&caught);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        // A signal the tool was started ignoring (nohup, a background job) stays ignored.
+        struct sigaction now {};
+        if (::sigaction(sig, nullptr, &now) == 0 && now.sa_handler != SIG_IGN) sigaddset(&caught, sig);
+    }
+    // Blocked here, before any other thread exists, so that every thread inherits the mask and the signals reach
+    // only the waiting thread, which may take the lock that signal handlers could not.
+    if (::pthread_sigmask(SIG_BLOCK, &caught, nullptr) != 0) return;
+    std::thread([caught] {
+        int sig = 0;
+        if (::sigwait(&caught, &sig) != 0) return;
+        // The lock is never given back: no output is put in place after the interruption.
+        Pending().lock.lock();
+        for (const std::string& name : Pending().names) ::unlink(name.c_str());
+        // Ends the way the signal would have ended it, so the caller sees the interruption.
+        ::signal(sig, SIG_DFL);
+        sigset_t one;
+        sigemptyset(&one);
+        sigaddset(&one, sig);
+        ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+        ::raise(sig);
+        ::_exit(128 + sig);
+    }).detach();
 }
 
 bool PrintAll(const std::string& text) {

@@ -1,7 +1,9 @@
 // What the tool writes is faithful and safe: every output kind reads back to the same numbers and metadata, the
 // file's own errors survive, standard input and output work, settings keep one set of bounds, and a write that
-// cannot succeed fails loudly without damaging what was there.
+// cannot succeed fails loudly without damaging what was there, nor does an interrupted run leave its temporary
+// files.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -243,4 +245,38 @@ TEST(ToolOutputs, WritesFailLoudlyAndNeverDamage) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(box.file("both")));
+}
+
+// An interrupted run ends by its signal and leaves none of its temporary files: twenty scans, each written as it
+// is processed, and the interruption comes while the first ones wait to be put in place.
+TEST(ToolOutputs, AnInterruptedRunLeavesNoTemporaryFiles) {
+    Sandbox box;
+    std::string uxd = "_FILEVERSION=2\n_WL1=1.540600\n_WL2=1.544390\n_WLRATIO=0.500000\n_ANODE='Cu'\n";
+    for (int r = 1; r <= 20; ++r) {
+        uxd += "; (Data for Range number " + std::to_string(r) + ")\n_STEPSIZE=0.001\n_START=10.0\n_2THETACOUNTS\n";
+        for (int i = 0; i < 30000; ++i) {
+            const double x = 10.0 + 0.001 * i;
+            uxd += std::to_string(x) + "\t" + std::to_string(100 + int(1000 * std::exp(-std::pow((x - 20) / 0.05, 2)))) +
+                   "\n";
+        }
+    }
+    WriteFile(box.file("big.uxd"), uxd);
+    const std::string out = box.file("out");
+    std::filesystem::create_directory(out);
+    const auto entries = [&out] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(out)) names.push_back(e.path().filename().string());
+        return names;
+    };
+    const pid_t pid = box.Start(XRDDATA_TOOL_PATH, {"process", box.file("big.uxd"), "--background", "-d", out});
+    bool staged = false;
+    for (int i = 0; i < 60000 && !staged; ++i) {
+        for (const std::string& name : entries()) staged = staged || name[0] == '.';
+        if (!staged) usleep(500);
+    }
+    ASSERT_TRUE(staged) << "no output was staged";
+    kill(pid, SIGINT);
+    const Result r = box.Wait(pid);
+    EXPECT_EQ(r.status, 128 + SIGINT) << r.err;
+    EXPECT_EQ(entries(), std::vector<std::string>{});
 }

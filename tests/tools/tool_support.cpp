@@ -17,6 +17,11 @@ std::string ExampleFile() { return std::string(XRDDATA_EXAMPLES_DIR) + "/corundu
 
 Result Sandbox::Program(const std::string& path, const std::vector<std::string>& args, const std::string& input,
                         const std::string& output) const {
+    return Wait(Start(path, args, input, output), output.empty());
+}
+
+pid_t Sandbox::Start(const std::string& path, const std::vector<std::string>& args, const std::string& input,
+                     const std::string& output) const {
     const std::string outPath = output.empty() ? dir_.file(".stdout") : output, errPath = dir_.file(".stderr");
     const std::string user = "XRDDATA_USER_REGISTRY=" + userStore();
     const std::string system = "XRDDATA_SYSTEM_REGISTRY=" + dir_.file("system.reg");
@@ -43,12 +48,16 @@ Result Sandbox::Program(const std::string& path, const std::vector<std::string>&
         execve(path.c_str(), argv.data(), envp.data());
         _exit(127);
     }
+    return pid;
+}
+
+Result Sandbox::Wait(pid_t pid, bool readOut) const {
     int status = 0;
     waitpid(pid, &status, 0);
     Result r;
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    if (output.empty()) r.out = testing_support::ReadFile(outPath);
-    r.err = testing_support::ReadFile(errPath);
+    if (readOut) r.out = testing_support::ReadFile(dir_.file(".stdout"));
+    r.err = testing_support::ReadFile(dir_.file(".stderr"));
     return r;
 }
 

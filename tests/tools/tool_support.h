@@ -2,6 +2,8 @@
 // the --json output parsed by the JSON library, and an XML well-formedness check for the SVG plots.
 #pragma once
 
+#include <sys/types.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +30,11 @@ public:
     // Runs any program with args and the sandbox's environment.
     Result Program(const std::string& path, const std::vector<std::string>& args, const std::string& input = "/dev/null",
                    const std::string& output = "") const;
+    // Program without waiting: the child's process id, for Wait (readOut: standard output went to the sandbox's
+    // own file, as with no `output`).
+    pid_t Start(const std::string& path, const std::vector<std::string>& args, const std::string& input = "/dev/null",
+                const std::string& output = "") const;
+    Result Wait(pid_t pid, bool readOut = true) const;
     std::string file(const std::string& name) const { return dir_.file(name); }
     std::string userStore() const { return dir_.file("user.reg"); }
 

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "module.h"
+#include "xrddata/arrays/columns.h"
 #include "xrddata/arrays/pointfile.h"
 #include "xrddata/calc/backgroundcalc.h"
 #include "xrddata/formats/read.h"
@@ -220,7 +221,12 @@ public:
         CGraphData points = GetBackgroundSubtracted();
         auto out = std::make_unique<PyPattern>();
         out->CopyHeader(*this);
-        out->CGraphData::Copy(points);
+        // The new pattern takes the subtracted columns over instead of copying them: with no points yet, setting
+        // the error mode changes nothing else.
+        if (points.IsCustomErrors()) out->SetCustomErrors();
+        for (const auto p : {X, Y, YError})
+            CGraphDataColumns::SwapElements(CGraphDataColumns::Column(*out, p), CGraphDataColumns::Column(points, p));
+        out->Sort();
         out->m_dZeroError = m_dZeroError;
         out->m_bAutoWidth = m_bAutoWidth;
         out->m_nTypeFlag &= ~BackgroundSubtractedBit;

@@ -170,3 +170,15 @@ def test_read_of_files_the_import_reads(tmp_path, tool):
     with pytest.raises(xrddata.FormatError) as info:
         xrddata.Pattern.read(junk)
     assert str(junk) in str(info.value) and info.value.problem == "unrecognised"
+
+
+def test_subtracted_points_are_the_counts_less_the_background_with_their_own_errors():
+    x, y = synthetic()
+    for sigma in (None, 1.5 * np.sqrt(y) + 1.0):
+        p = xrddata.Pattern(x, y, sigma)
+        bg = p.fit_background(length=2.0)
+        s = p.subtract_background()
+        np.testing.assert_array_equal(s.two_theta, p.two_theta)
+        np.testing.assert_array_equal(s.counts, np.maximum(p.counts - bg, 0.0))
+        np.testing.assert_array_equal(s.sigma, p.sigma)
+        assert len(s) == len(p)

@@ -1,6 +1,6 @@
 // xrddata process FILE... [--zero-error D] [--errors M] [--strip-ka2] [--background] [--subtract] [--length L]
-// [--stiffness S] [--range N|all] -o OUT | -d DIR: the pattern operations on each scan (the background is fitted
-// before stripping); writes the processed points and, with --background, the fitted background beside them
+// [--stiffness S] [--range N|all] -o OUT | -d DIR: the pattern operations on each scan (--background fits before
+// stripping; --subtract alone fits after it); writes the processed points and, with --background, the fitted background beside them
 // ("x.background.xye").
 #include "convert.h"
 #include "input.h"
@@ -39,8 +39,9 @@ Runner AddProcess(CLI::App& app) {
         CLI::Option *zeroOpt = nullptr, *lengthOpt = nullptr, *stiffnessOpt = nullptr;
     };
     auto o = std::make_shared<Options>();
-    CLI::App* cmd = app.add_subcommand(
-        "process", "Zero error, error model, K-alpha2 stripping, background fit and subtraction, in that order");
+    CLI::App* cmd = app.add_subcommand("process",
+                                       "Zero error, error model, background fit, K-alpha2 stripping and subtraction, "
+                                       "in that order (--subtract without --background fits after stripping)");
     cmd->add_option("files", o->files, "Instrument files or pattern archives")->required();
     o->zeroOpt = cmd->add_option("--zero-error", o->zero, "Two-theta zero error in degrees, subtracted from x");
     cmd->add_option("--errors", o->errors, "Error model: raw, scaled=F (factor) or time=P (percent)");

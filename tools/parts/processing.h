@@ -1,7 +1,8 @@
 // The processing chain of `xrddata process` on one pattern, in a fixed order: zero-error correction, error model,
-// background fit, K-alpha2 stripping, background subtraction. The background is fitted before stripping: the
-// stripped pattern's strong peaks leave dips that a fit follows down; stripping then scales the stored background
-// to its K-alpha1 share. Settings not given keep the pattern's own values
+// background fit (asked for with `background`), K-alpha2 stripping, background subtraction. The background asked
+// for is fitted before stripping: the stripped pattern's strong peaks leave dips that a fit follows down; stripping
+// then scales the stored background to its K-alpha1 share. A subtraction with no background stored fits one
+// there, on the points as they are by then (stripped, when asked). Settings not given keep the pattern's own values
 // (for an imported file the user's stored defaults).
 #pragma once
 

@@ -1,7 +1,7 @@
 // xrddata process FILE... [--zero-error D] [--errors M] [--strip-ka2] [--background] [--subtract] [--length L]
 // [--stiffness S] [--range N|all] -o OUT | -d DIR: the pattern operations on each scan (--background fits before
-// stripping; --subtract alone fits after it); writes the processed points and, with --background, the fitted background beside them
-// ("x.background.xye").
+// stripping; --subtract alone fits after it); writes the processed points and, with --background, the fitted
+// background beside them ("x.background.xye").
 #include "convert.h"
 #include "input.h"
 #include "parts/processing.h"

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "input.h"
@@ -187,6 +188,27 @@ void StagedOutputs::Commit() {
     m_outputs.clear();
 }
 
+namespace {
+
+// Waits for one of the signals, removes the temporary files and ends the tool by that signal.
+void WaitForInterruption(sigset_t caught) {
+    int sig = 0;
+    if (::sigwait(&caught, &sig) != 0) return;
+    // The lock is never given back: no output is put in place after the interruption.
+    Pending().lock.lock();
+    for (const std::string& name : Pending().names) ::unlink(name.c_str());
+    // Ends the way the signal would have ended it, so the caller sees the interruption.
+    ::signal(sig, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, sig);
+    ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    ::raise(sig);
+    ::_exit(128 + sig);
+}
+
+}  // namespace
+
 void RemoveTemporariesOnInterrupt() {
     sigset_t caught;
     sigemptyset(&caught);
@@ -198,21 +220,12 @@ void RemoveTemporariesOnInterrupt() {
     // Blocked here, before any other thread exists, so that every thread inherits the mask and the signals reach
     // only the waiting thread, which may take the lock that signal handlers could not.
     if (::pthread_sigmask(SIG_BLOCK, &caught, nullptr) != 0) return;
-    std::thread([caught] {
-        int sig = 0;
-        if (::sigwait(&caught, &sig) != 0) return;
-        // The lock is never given back: no output is put in place after the interruption.
-        Pending().lock.lock();
-        for (const std::string& name : Pending().names) ::unlink(name.c_str());
-        // Ends the way the signal would have ended it, so the caller sees the interruption.
-        ::signal(sig, SIG_DFL);
-        sigset_t one;
-        sigemptyset(&one);
-        sigaddset(&one, sig);
-        ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-        ::raise(sig);
-        ::_exit(128 + sig);
-    }).detach();
+    try {
+        std::thread(WaitForInterruption, caught).detach();
+    } catch (const std::system_error&) {
+        // No thread to wait with: the signals keep their default action, as without this.
+        ::pthread_sigmask(SIG_UNBLOCK, &caught, nullptr);
+    }
 }
 
 bool PrintAll(const std::string& text) {

@@ -1,7 +1,8 @@
 // Writing an output so that a failure never leaves damage: a regular file is written under a temporary name in
 // its own folder and renamed over the target once every byte is out, so a killed or failed run leaves the old file
-// (or none), and an interrupted one removes its temporary files (RemoveTemporariesOnInterrupt); a device, a FIFO or standard output ("-") is written directly and never replaced. Every failure
-// (a full disk, /dev/full, a read-only folder) throws std::runtime_error naming the output and the reason.
+// (or none), and an interrupted one removes its temporary files (RemoveTemporariesOnInterrupt); a device, a FIFO
+// or standard output ("-") is written directly and never replaced. Every failure (a full disk, /dev/full, a
+// read-only folder) throws std::runtime_error naming the output and the reason.
 #pragma once
 
 #include <functional>

@@ -68,7 +68,8 @@ void WriteDirect(const std::string& path, const std::string& bytes) {
     if (error) Fail(path, "write", error);
 }
 
-// A new temporary file beside path, with the mode a newly created file would have; its name in temp.
+// A new temporary file beside path, with the mode of the file it replaces (a private file stays private), else the
+// mode a newly created file would have; its name in temp.
 int MakeTemporaryBeside(const std::string& path, std::string& temp) {
     const fs::path target(path);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -76,9 +77,14 @@ int MakeTemporaryBeside(const std::string& path, std::string& temp) {
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) Fail(path, "write", errno);
     // mkstemp makes the file private.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::fchmod(fd, old.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
     return fd;
 }
 

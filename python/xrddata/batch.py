@@ -18,6 +18,7 @@ from __future__ import annotations
 
 import argparse
 import os
+import shutil
 import sys
 import time
 import uuid
@@ -103,6 +104,8 @@ def process_file(path: PathLike, output: PathLike, strip_ka2: bool = False, back
         folder = os.path.dirname(output) or "."
         temporary = os.path.join(folder, f".{os.path.basename(output)}.{uuid.uuid4().hex}.tmp")
         result.write(temporary, format=fmt)
+        if os.path.isfile(output):
+            shutil.copymode(output, temporary)  # a private output stays private
         os.replace(temporary, output)
         temporary = None
         record.update(status="ok", points=len(result), output=output)

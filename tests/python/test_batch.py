@@ -80,6 +80,10 @@ def test_local_scheduler_names_and_formats(tmp_path):
     # a/scan000 and b/scan000 do not overwrite each other.
     assert sorted(os.listdir(tmp_path / "out")) == ["scan000.csv", "scan000_2.csv", "scan001.csv"]
     assert seen[-1] == (4, 4) and len(seen) == 4
+    # Written again, a file keeps the mode of the one it replaces.
+    os.chmod(tmp_path / "out" / "scan001.csv", 0o600)
+    process_many(paths[:2], tmp_path / "out", fmt="csv")
+    assert os.stat(tmp_path / "out" / "scan001.csv").st_mode & 0o7777 == 0o600
     assert output_names(["x/a.raw", "y/a.raw", "a.xrdml", "a_2.raw"], "xye") == ["a.xye", "a_2.xye", "a_3.xye",
                                                                                   "a_2_2.xye"]
     with pytest.raises(ValueError):

@@ -225,6 +225,12 @@ TEST(ToolOutputs, WritesFailLoudlyAndNeverDamage) {
     ASSERT_EQ(box.Tool({"convert", "corundum.raw", "-o", box.file("out/c.xye")}).status, 0);
     EXPECT_EQ(ReadFile(box.file("old-link")), "old\n");
     EXPECT_NE(ReadFile(box.file("out/c.xye")), "old\n");
+    // The new file keeps the mode of the one it replaced: a private output stays private.
+    ASSERT_EQ(chmod(box.file("out/c.xye").c_str(), 0600), 0);
+    ASSERT_EQ(box.Tool({"convert", "corundum.raw", "-o", box.file("out/c.xye")}).status, 0);
+    struct stat mode {};
+    ASSERT_EQ(stat(box.file("out/c.xye").c_str(), &mode), 0);
+    EXPECT_EQ(mode.st_mode & 07777, 0600u);
     size_t entries = 0;
     for (const auto& e : std::filesystem::directory_iterator(box.file("out"))) entries += e.path().empty() ? 0 : 1;
     EXPECT_EQ(entries, 1u);

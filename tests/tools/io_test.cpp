@@ -8,6 +8,7 @@
 #include "parts/defaults.h"
 #include "parts/processing.h"
 #include "plot/axis.h"
+#include "pattern/pattern_support.h"
 #include "plot/svg.h"
 #include "support/registry_sandbox.h"
 #include "support/synthetic.h"
@@ -96,11 +97,7 @@ TEST(ToolProcessing, DroppingTheOriginalCopyChangesNothingElse) {
     sp.radiation = &cu;
     sp.noiseSeed = 7;
     const auto syn = testing_support::MakeSynthetic(sp);
-    const auto column = [](const CGraphData& g, CGraphData::Prop p) {
-        std::vector<double> v;
-        for (int i = 0; i < g.GetSize(); ++i) v.push_back(g.GetAt(p, i));
-        return v;
-    };
+    using pattern_testing::Column;
     for (const bool fitFirst : {true, false}) {
         ProcessOptions o;
         o.stripKa2 = true;
@@ -113,16 +110,16 @@ TEST(ToolProcessing, DroppingTheOriginalCopyChangesNothingElse) {
         const ProcessResult b = ProcessPattern(dropped, o);
         SCOPED_TRACE(fitFirst ? "fit, then strip" : "strip, then fit");
         EXPECT_EQ(kept.m_OriginalData.GetSize(), syn.size());
-        EXPECT_EQ(column(kept.m_OriginalData, CGraphData::Y), syn.y);
+        EXPECT_EQ(Column(kept.m_OriginalData, CGraphData::Y), syn.y);
         EXPECT_EQ(dropped.m_OriginalData.GetSize(), 0);
         EXPECT_EQ(a.applied, b.applied);
         EXPECT_EQ(a.subtracted, b.subtracted);
         EXPECT_EQ(dropped.m_nTypeFlag, kept.m_nTypeFlag);
         EXPECT_EQ(dropped.GetProcessingHistory(), kept.GetProcessingHistory());
         for (const auto p : {CGraphData::X, CGraphData::Y, CGraphData::YError}) {
-            EXPECT_EQ(column(dropped, p), column(kept, p));
-            EXPECT_EQ(column(dropped.m_Background, p), column(kept.m_Background, p));
-            EXPECT_EQ(column(dropped.m_Background.m_Knots, p), column(kept.m_Background.m_Knots, p));
+            EXPECT_EQ(Column(dropped, p), Column(kept, p));
+            EXPECT_EQ(Column(dropped.m_Background, p), Column(kept.m_Background, p));
+            EXPECT_EQ(Column(dropped.m_Background.m_Knots, p), Column(kept.m_Background.m_Knots, p));
         }
         EXPECT_EQ(dropped.m_dDetectedWidth, kept.m_dDetectedWidth);
     }

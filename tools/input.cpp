@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <stdexcept>
 
 #include "headed.h"
+#include "temporaries.h"
 #include "tool.h"
 #include "xrddata/formats/read.h"
 #include "xrddata/import/importdialog.h"
@@ -24,28 +26,33 @@ namespace fmt = xrddata::formats;
 namespace tool {
 namespace {
 
-// A copy of standard input on disk, for the readers that open a file by name (the archive, the import); removed
-// when it goes out of scope.
+// A copy of standard input on disk in $TMPDIR (else /tmp), for the readers that open a file by name (the archive,
+// the import); removed when it goes out of scope or the run is interrupted.
 class TempCopy {
 public:
     explicit TempCopy(fmt::Bytes bytes) {
-        const char* dir = std::getenv("TMPDIR");
-        path_ = std::string(dir && *dir ? dir : "/tmp") + "/xrddata-stdin-XXXXXX";
-        const int fd = ::mkstemp(path_.data());
+        const int fd = MakeRecordedTemporary(
+            [](std::string& name) {
+                const char* dir = std::getenv("TMPDIR");
+                name = std::string(dir && *dir ? dir : "/tmp") + "/xrddata-stdin-XXXXXX";
+                return ::mkstemp(name.data());
+            },
+            path_);
         if (fd < 0) throw std::runtime_error("cannot keep standard input in a temporary file");
         size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 ::close(fd);
-                ::unlink(path_.c_str());
+                RemoveRecordedTemporary(path_);
                 throw std::runtime_error("cannot keep standard input in a temporary file");
             }
             done += static_cast<size_t>(n);
         }
         ::close(fd);
     }
-    ~TempCopy() { ::unlink(path_.c_str()); }
+    ~TempCopy() { RemoveRecordedTemporary(path_); }
     const std::string& path() const { return path_; }
 
 private:

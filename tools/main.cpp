@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "safeout.h"
+#include "temporaries.h"
 #include "tool.h"
 #include "xrddata/module/module.h"
 

@@ -1,8 +1,6 @@
 #include "safeout.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,10 +12,9 @@
 #include <mutex>
 #include <set>
 #include <stdexcept>
-#include <system_error>
-#include <thread>
 
 #include "input.h"
+#include "temporaries.h"
 
 namespace fs = std::filesystem;
 
@@ -25,18 +22,6 @@ namespace tool {
 namespace {
 
 std::mutex g_stdout;
-
-// The temporary files of staged outputs not yet in place, which an interrupted run removes before it ends.
-struct PendingTemporaries {
-    std::mutex lock;
-    std::set<std::string> names;
-};
-
-// Never destroyed: the thread that waits for an interruption may use it while the tool exits.
-PendingTemporaries& Pending() {
-    static PendingTemporaries* pending = new PendingTemporaries;
-    return *pending;
-}
 
 [[noreturn]] void Fail(const std::string& path, const char* what, int error) {
     throw std::runtime_error("cannot " + std::string(what) + " " + Printable(path) + ": " + std::strerror(error));
@@ -120,10 +105,7 @@ class StagedOutputs::Output : public xrddata::formats::Sink {
 public:
     explicit Output(const std::string& path) : m_path(path), m_inPlace(WrittenInPlace(path)) {
         if (m_inPlace) return;
-        // Made and recorded under the lock, so that no interruption comes between the two.
-        std::lock_guard<std::mutex> hold(Pending().lock);
-        m_fd = MakeTemporaryBeside(path, m_temp);
-        Pending().names.insert(m_temp);
+        m_fd = MakeRecordedTemporary([&path](std::string& temp) { return MakeTemporaryBeside(path, temp); }, m_temp);
     }
     ~Output() override { Discard(); }
 
@@ -146,10 +128,7 @@ public:
     // Puts the output in place.
     void Place() {
         if (m_inPlace) return WriteOutput(m_path, m_buffer);
-        // Renamed and forgotten under the lock, so that an interruption never removes a file once in place.
-        std::lock_guard<std::mutex> hold(Pending().lock);
-        if (::rename(m_temp.c_str(), m_path.c_str()) != 0) Fail(m_path, "write", errno);
-        Pending().names.erase(m_temp);
+        if (const int error = PlaceRecordedTemporary(m_temp, m_path)) Fail(m_path, "write", error);
         m_temp.clear();
     }
 
@@ -168,9 +147,7 @@ private:
         if (m_fd >= 0) ::close(m_fd);
         m_fd = -1;
         if (m_temp.empty()) return;
-        std::lock_guard<std::mutex> hold(Pending().lock);
-        ::unlink(m_temp.c_str());
-        Pending().names.erase(m_temp);
+        RemoveRecordedTemporary(m_temp);
         m_temp.clear();
     }
 
@@ -192,46 +169,6 @@ void StagedOutputs::Commit() {
     // Every file is complete before the first is renamed, so a full disk replaces nothing.
     for (auto& out : m_outputs) out->Place();
     m_outputs.clear();
-}
-
-namespace {
-
-// Waits for one of the signals, removes the temporary files and ends the tool by that signal.
-void WaitForInterruption(sigset_t caught) {
-    int sig = 0;
-    if (::sigwait(&caught, &sig) != 0) return;
-    // The lock is never given back: no output is put in place after the interruption.
-    Pending().lock.lock();
-    for (const std::string& name : Pending().names) ::unlink(name.c_str());
-    // Ends the way the signal would have ended it, so the caller sees the interruption.
-    ::signal(sig, SIG_DFL);
-    sigset_t one;
-    sigemptyset(&one);
-    sigaddset(&one, sig);
-    ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-    ::raise(sig);
-    ::_exit(128 + sig);
-}
-
-}  // namespace
-
-void RemoveTemporariesOnInterrupt() {
-    sigset_t caught;
-    sigemptyset(&caught);
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-        // A signal the tool was started ignoring (nohup, a background job) stays ignored.
-        struct sigaction now {};
-        if (::sigaction(sig, nullptr, &now) == 0 && now.sa_handler != SIG_IGN) sigaddset(&caught, sig);
-    }
-    // Blocked here, before any other thread exists, so that every thread inherits the mask and the signals reach
-    // only the waiting thread, which may take the lock that signal handlers could not.
-    if (::pthread_sigmask(SIG_BLOCK, &caught, nullptr) != 0) return;
-    try {
-        std::thread(WaitForInterruption, caught).detach();
-    } catch (const std::system_error&) {
-        // No thread to wait with: the signals keep their default action, as without this.
-        ::pthread_sigmask(SIG_UNBLOCK, &caught, nullptr);
-    }
 }
 
 bool PrintAll(const std::string& text) {

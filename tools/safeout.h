@@ -1,6 +1,6 @@
 // Writing an output so that a failure never leaves damage: a regular file is written under a temporary name in
 // its own folder and renamed over the target once every byte is out, so a killed or failed run leaves the old file
-// (or none), and an interrupted one removes its temporary files (RemoveTemporariesOnInterrupt); a device, a FIFO
+// (or none), and an interrupted one removes its temporary files (temporaries.h); a device, a FIFO
 // or standard output ("-") is written directly and never replaced. Every failure (a full disk, /dev/full, a
 // read-only folder) throws std::runtime_error naming the output and the reason.
 #pragma once
@@ -39,11 +39,6 @@ private:
     class Output;
     std::vector<std::unique_ptr<Output>> m_outputs;
 };
-
-// Makes an interruption (SIGINT, SIGTERM, SIGHUP, SIGQUIT, unless the tool was started ignoring it) remove the
-// temporary files of outputs not yet in place before the tool ends by the signal. Called first in main, before
-// any thread is started.
-void RemoveTemporariesOnInterrupt();
 
 // Writes what reaches standard output at the end of a command (info, settings, formats); false (after the
 // reason on stderr) when it could not be written.

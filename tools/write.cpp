@@ -1,9 +1,5 @@
 #include "write.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 #include <vector>
 
@@ -12,36 +8,44 @@
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/pattern/xrddfile.h"
 #include "xrddata/platform/exceptions.h"
+#include "xrddata/platform/file.h"
 
 namespace fmt = xrddata::formats;
 
 namespace tool {
 namespace {
 
-// The archive record, written by the pattern itself into a private temporary file and passed on a block at a
-// time.
+// A file that passes the bytes written to it on to the sink as they come: the archive record goes to the output
+// without a copy on disk or in memory. Writing is all it does; the archive only ever writes to it.
+class SinkFile : public CFile {
+public:
+    explicit SinkFile(fmt::Sink& out) : m_out(out) {}
+    UINT Read(void*, UINT) override { return 0; }
+    void Write(const void* buffer, UINT count) override {
+        m_out.write(std::string_view(static_cast<const char*>(buffer), count));
+        m_written += count;
+    }
+    std::uint64_t Seek(std::int64_t, UINT) override { return m_written; }
+    std::uint64_t GetLength() const override { return m_written; }
+    std::uint64_t GetPosition() const override { return m_written; }
+    void Flush() override {}
+    void Close() override {}
+    void Abort() override {}
+    bool IsOpen() const override { return true; }
+
+private:
+    fmt::Sink& m_out;
+    std::uint64_t m_written = 0;
+};
+
+// The archive record, written by the pattern itself.
 void WriteArchive(fmt::Sink& out, CXRDData& pattern) {
-    const char* dir = std::getenv("TMPDIR");
-    std::string temp = std::string(dir && *dir ? dir : "/tmp") + "/xrddata-archive-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw std::runtime_error("cannot make a temporary file for the archive");
-    ::close(fd);
-    struct Remove {
-        std::string path;
-        ~Remove() { ::unlink(path.c_str()); }
-    } remove{temp};
+    SinkFile file(out);
     try {
-        SavePatternFile(pattern, temp);
+        SavePatternFile(pattern, file);
     } catch (CException& e) {
         throw std::runtime_error(std::string("cannot write the archive: ") + e.what());
     }
-    std::ifstream in(temp, std::ios::binary);
-    std::vector<char> block(1 << 18);
-    while (in) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        if (in.gcount() > 0) out.write(std::string_view(block.data(), static_cast<size_t>(in.gcount())));
-    }
-    if (in.bad()) throw std::runtime_error("cannot read back the archive written");
 }
 
 const char* CoreWriterName(OutFormat f) {

@@ -254,7 +254,8 @@ TEST(ToolOutputs, WritesFailLoudlyAndNeverDamage) {
 }
 
 // An interrupted run ends by its signal and leaves none of its temporary files: twenty scans, each written as it
-// is processed, and the interruption comes while the first ones wait to be put in place.
+// is processed, and the interruption comes while the first ones wait to be put in place; and an archive read from
+// standard input, interrupted while its copy on disk is read.
 TEST(ToolOutputs, AnInterruptedRunLeavesNoTemporaryFiles) {
     Sandbox box;
     std::string uxd = "_FILEVERSION=2\n_WL1=1.540600\n_WL2=1.544390\n_WLRATIO=0.500000\n_ANODE='Cu'\n";
@@ -269,20 +270,30 @@ TEST(ToolOutputs, AnInterruptedRunLeavesNoTemporaryFiles) {
     WriteFile(box.file("big.uxd"), uxd);
     const std::string out = box.file("out");
     std::filesystem::create_directory(out);
-    const auto entries = [&out] {
+    const auto entries = [](const std::string& folder) {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(out)) names.push_back(e.path().filename().string());
+        for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
         return names;
     };
-    const pid_t pid = box.Start(XRDDATA_TOOL_PATH, {"process", box.file("big.uxd"), "--background", "-d", out});
-    bool staged = false;
-    for (int i = 0; i < 60000 && !staged; ++i) {
-        for (const std::string& name : entries()) staged = staged || name[0] == '.';
-        if (!staged) usleep(500);
-    }
-    ASSERT_TRUE(staged) << "no output was staged";
-    kill(pid, SIGINT);
-    const Result r = box.Wait(pid);
-    EXPECT_EQ(r.status, 128 + SIGINT) << r.err;
-    EXPECT_EQ(entries(), std::vector<std::string>{});
+    // Interrupts the run once a file shows in the folder; then it must be gone.
+    const auto interruptOnceIn = [&](const std::string& folder, pid_t pid) {
+        bool made = false;
+        for (int i = 0; i < 150000 && !made; ++i) {
+            made = !entries(folder).empty();
+            if (!made) usleep(200);
+        }
+        kill(pid, SIGINT);
+        const Result r = box.Wait(pid);
+        EXPECT_TRUE(made) << "no temporary file was seen in " << folder;
+        EXPECT_EQ(r.status, 128 + SIGINT) << r.err;
+        EXPECT_EQ(entries(folder), std::vector<std::string>{});
+    };
+    interruptOnceIn(out, box.Start(XRDDATA_TOOL_PATH, {"process", box.file("big.uxd"), "--background", "-d", out}));
+
+    // The copy of standard input that the archive reader opens by name, in TMPDIR.
+    std::string one = "_FILEVERSION=2\n_WL1=1.540600\n_STEPSIZE=0.0001\n_START=10.0\n_2THETACOUNTS\n";
+    for (int i = 0; i < 600000; ++i) one += std::to_string(10.0 + 0.0001 * i) + "\t" + std::to_string(100 + i % 7) + "\n";
+    WriteFile(box.file("one.uxd"), one);
+    ASSERT_EQ(box.Tool({"convert", box.file("one.uxd"), "-f", "xrdd", "-o", box.file("big.xrdd")}).status, 0);
+    interruptOnceIn(box.file("tmp"), box.Start(XRDDATA_TOOL_PATH, {"info", "-"}, box.file("big.xrdd")));
 }

@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace tool_test {
 
-Sandbox::Sandbox() = default;
+// The tool's own temporary files go to the sandbox's folder "tmp".
+Sandbox::Sandbox() { std::filesystem::create_directory(dir_.file("tmp")); }
 
 std::string ExampleFile() { return std::string(XRDDATA_EXAMPLES_DIR) + "/corundum.raw"; }
 
@@ -36,7 +38,7 @@ pid_t Sandbox::Start(const std::string& path, const std::vector<std::string>& ar
         dup2(out, 1);
         dup2(err, 2);
         if (chdir(XRDDATA_EXAMPLES_DIR) != 0) _exit(127);
-        std::vector<std::string> env{user, system, "LC_ALL=C", "PATH=/usr/bin:/bin"};
+        std::vector<std::string> env{user, system, "TMPDIR=" + dir_.file("tmp"), "LC_ALL=C", "PATH=/usr/bin:/bin"};
         for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"})
             if (const char* v = std::getenv(keep)) env.push_back(std::string(keep) + "=" + v);
         std::vector<char*> argv{const_cast<char*>(path.c_str())};

@@ -18,7 +18,8 @@ struct Result {
     std::string out, err;
 };
 
-// A temporary folder with its own user and system settings stores; runs the tool in it.
+// A temporary folder with its own user and system settings stores and its own TMPDIR (file("tmp")); runs the tool
+// in it.
 class Sandbox {
 public:
     Sandbox();

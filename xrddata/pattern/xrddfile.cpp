@@ -14,10 +14,14 @@ constexpr unsigned char kMagic[4] = {0x40, 0x18, 0x24, 0x37};  // 0x37241840, li
 
 void SavePatternFile(CXRDData& pattern, const CString& path) {
     CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+    SavePatternFile(pattern, file);
+    file.Close();
+}
+
+void SavePatternFile(CXRDData& pattern, CFile& file) {
     CArchive ar(&file, CArchive::store);
     pattern.Serialize(ar);
     ar.Close();
-    file.Close();
 }
 
 void LoadPatternFile(CXRDData& pattern, const CString& path) {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/support.h"
 #include "xrddata/pattern/xrddata.h"
 #include "xrddata/pattern/xrddfile.h"
 #include "xrddata/platform/exceptions.h"
+#include "xrddata/platform/memfile.h"
 
 using testing_support::ReadFile;
 using testing_support::TempDir;
@@ -27,6 +29,12 @@ TEST(PatternFile, FilesAndDamagedFiles) {
     EXPECT_TRUE(IsPatternFile(path));
     EXPECT_TRUE(StartsWithPatternMagic(bytes.data(), bytes.size()));
     EXPECT_FALSE(StartsWithPatternMagic(bytes.data(), 3));  // too short to hold the magic
+    // Into an open file of another kind, from its position on: the same bytes after what it held.
+    CMemFile mem;
+    mem.Write("ab", 2);
+    SavePatternFile(p, mem);
+    const std::vector<BYTE>& held = mem.Data();
+    EXPECT_EQ(std::string(held.begin(), held.end()), "ab" + bytes);
 
     CXRDData back(0);
     LoadPatternFile(back, path);

@@ -146,6 +146,30 @@ TEST(Registry, ReadsHandWrittenFiles) {
     EXPECT_EQ(Get(b, "X"), std::make_pair(DWORD(REG_SZ), Sz("1")));
     RegCloseKey(b);
     RegCloseKey(a);
+
+    // A key of thousands of values, one repeated in another spelling: each value found by name in any case, the
+    // repeat counted once where it first stood, and a write keeps them all in their order.
+    std::string many = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Many]\r\n";
+    for (int i = 0; i < 5000; ++i) many += "\"v" + std::to_string(i) + "\"=\"" + std::to_string(i) + "\"\r\n";
+    many += "\"V17\"=\"later\"\r\n";
+    WriteFile(box.user, many);
+    HKEY k = Open(HKEY_CURRENT_USER, "Software\\Many");
+    ASSERT_NE(k, nullptr);
+    EXPECT_EQ(Get(k, "v4999"), std::make_pair(DWORD(REG_SZ), Sz("4999")));
+    EXPECT_EQ(Get(k, "v17"), std::make_pair(DWORD(REG_SZ), Sz("later")));
+    EXPECT_EQ(Get(k, "v5000").first, DWORD(REG_NONE));
+    DWORD values = 0;
+    ASSERT_EQ(RegQueryInfoKey(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                              nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(values, 5000u);
+    ASSERT_EQ(SetText(k, "New", "n"), ERROR_SUCCESS);
+    RegCloseKey(k);
+    const std::string written = ReadFile(box.user);
+    const size_t v16 = written.find("\"v16\"=\"16\""), v17 = written.find("\"v17\"=\"later\""),
+                 v18 = written.find("\"v18\"=\"18\""), last = written.find("\"v4999\"=\"4999\"\r\n\"New\"=\"n\"");
+    EXPECT_TRUE(v16 < v17 && v17 < v18 && v18 < last && last != std::string::npos) << v16 << " " << v17 << " " << last;
+    EXPECT_EQ(written.find("V17"), std::string::npos);
 }
 
 TEST(Registry, NamesIgnoreCaseKeepItAndListAlphabetically) {

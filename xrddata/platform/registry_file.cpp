@@ -179,6 +179,7 @@ std::unique_ptr<Key> Clone(const Key& k) {
     auto c = std::make_unique<Key>();
     c->name = k.name;
     c->values = k.values;
+    c->valueAt = k.valueAt;
     for (const auto& [name, child] : k.subkeys) c->subkeys.emplace(name, Clone(*child));
     return c;
 }

@@ -154,7 +154,7 @@ void AppendKey(std::string& out, const Key& key, const std::string& path) {
 
 }  // namespace
 
-bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+bool NoCaseLess::operator()(std::string_view a, std::string_view b) const {
     size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
         unsigned char x = Fold(a[i]), y = Fold(b[i]);
@@ -187,20 +187,21 @@ Key* Key::Add(const std::string& child, bool* created) {
 }
 
 const Value* Key::FindValue(std::string_view valueName) const {
-    for (const Value& v : values)
-        if (SameName(v.name, valueName)) return &v;
-    return nullptr;
+    const auto at = valueAt.find(valueName);
+    return at == valueAt.end() ? nullptr : &values[at->second];
 }
 
 bool Key::SetValue(std::string_view valueName, DWORD type, std::string data) {
-    for (Value& v : values) {
-        if (!SameName(v.name, valueName)) continue;
+    const auto at = valueAt.find(valueName);
+    if (at != valueAt.end()) {
+        Value& v = values[at->second];
         if (v.type == type && v.data == data) return false;
         v.type = type;
         v.data = std::move(data);
         return true;
     }
     values.push_back(Value{std::string(valueName), type, std::move(data)});
+    valueAt.emplace(values.back().name, values.size() - 1);
     return true;
 }
 

@@ -14,7 +14,8 @@ namespace regstore {
 
 // Orders names without regard to ASCII case: the store's names compare that way and list in that order.
 struct NoCaseLess {
-    bool operator()(const std::string& a, const std::string& b) const;
+    using is_transparent = void;  // a name is looked up as it comes, without a copy into a string
+    bool operator()(std::string_view a, std::string_view b) const;
 };
 bool SameName(std::string_view a, std::string_view b);
 
@@ -27,6 +28,9 @@ struct Value {
 struct Key {
     std::string name;
     std::vector<Value> values;  // in the order they were first set
+    // Where each value stands in values, by name: a key with many values reads in time n log n, not n squared.
+    // SetValue keeps it; a copy of values needs a copy of it.
+    std::map<std::string, size_t, NoCaseLess> valueAt;
     std::map<std::string, std::unique_ptr<Key>, NoCaseLess> subkeys;
 
     Key* Find(const std::string& child) const;

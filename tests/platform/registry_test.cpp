@@ -196,11 +196,25 @@ TEST(Registry, NamesIgnoreCaseKeepItAndListAlphabetically) {
     EXPECT_EQ(names, (std::vector<std::string>{"alpha", "Beta", "Zeta"}));
     EXPECT_EQ(RegEnumKey(app, 3, name, sizeof name), ERROR_NO_MORE_ITEMS);
     EXPECT_EQ(RegEnumKey(app, 1, name, 4), ERROR_MORE_DATA);  // "Beta" needs five characters
+    // A key added between two calls, and another key listed in between, show at once.
+    RegCloseKey(Create(HKEY_CURRENT_USER, "Software\\MyApp\\Gamma"));
+    ASSERT_EQ(RegEnumKey(app, 2, name, sizeof name), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "Gamma");
+    HKEY software = Open(HKEY_CURRENT_USER, "Software");
+    ASSERT_EQ(RegEnumKey(software, 0, name, sizeof name), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "MyApp");
+    RegCloseKey(software);
+    ASSERT_EQ(RegEnumKey(app, 3, name, sizeof name), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "Zeta");
+    RegCloseKey(Create(HKEY_CURRENT_USER, "Software\\MyApp\\Gamma"));  // nothing new: "Zeta" stays fourth
+    ASSERT_EQ(RegEnumKey(app, 3, name, sizeof name), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "Zeta");
+    EXPECT_EQ(RegEnumKey(app, 4, name, sizeof name), ERROR_NO_MORE_ITEMS);
     DWORD subKeys = 0, maxSub = 0, values = 9;
     EXPECT_EQ(RegQueryInfoKey(app, nullptr, nullptr, nullptr, &subKeys, &maxSub, nullptr, &values, nullptr, nullptr,
                               nullptr, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(subKeys, 3u);
+    EXPECT_EQ(subKeys, 4u);
     EXPECT_EQ(maxSub, 5u);
     EXPECT_EQ(values, 0u);
     RegCloseKey(app);

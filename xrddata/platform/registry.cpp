@@ -349,11 +349,41 @@ LONG RegSetValueEx(HKEY hKey, const char* valueName, DWORD, DWORD type, const BY
     });
 }
 
+namespace {
+
+// The sub-key names of the key this thread enumerated last, with the content of the files they were listed from:
+// a caller that lists n sub-keys one index at a time then has them listed once, not n times.
+struct EnumeratedNames {
+    Root root = kUser;
+    std::vector<std::string> path;
+    std::uint64_t user = 0, machine = 0;  // the files' serials; 0: nothing kept
+    std::vector<std::string> names;
+};
+thread_local EnumeratedNames t_enumerated;
+
+}  // namespace
+
 LONG RegEnumKey(HKEY hKey, DWORD index, char* name, DWORD cchName) {
     if (!name) return ERROR_INVALID_PARAMETER;
+    const std::shared_ptr<const KeyHandle> handle = Resolve(hKey);
+    // The serials are taken before the key is looked up, so the names listed are never older than the serials
+    // they are kept with. Inside a transaction (serial 0) nothing is kept.
+    std::uint64_t user = 1, machine = 1;
+    if (handle && handle->root != kMachine) user = State().user.Serial(t_scope);
+    if (handle && handle->root != kUser) machine = State().machine.Serial(t_scope);
     OpenedKey k;
     if (LONG rc = OpenKey(hKey, KEY_ENUMERATE_SUB_KEYS, k)) return rc;
-    std::vector<std::string> names = SubkeyNames(k.view, k.handle->root, k.handle->path);
+    EnumeratedNames& kept = t_enumerated;
+    if (!(user && machine && kept.user == user && kept.machine == machine && kept.root == k.handle->root &&
+          kept.path == k.handle->path)) {
+        kept.user = kept.machine = 0;
+        kept.names = SubkeyNames(k.view, k.handle->root, k.handle->path);
+        kept.root = k.handle->root;
+        kept.path = k.handle->path;
+        kept.user = user;
+        kept.machine = machine;
+    }
+    const std::vector<std::string>& names = kept.names;
     if (index >= names.size()) return ERROR_NO_MORE_ITEMS;
     const std::string& n = names[index];
     if (cchName <= n.size()) return ERROR_MORE_DATA;

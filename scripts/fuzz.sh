@@ -8,6 +8,8 @@
 #   --merge        fuzz seeded only from fuzz/corpus/<target>/ (never from the samples, whose bytes must not enter
 #                  the repository), then add the new inputs that reach new coverage to fuzz/corpus/<target>/
 #   --runs N       stop each target after N executions, or at SECONDS if that comes first
+#   --workers W    run each target as W processes on one shared corpus (each picks up what the others find);
+#                  the executions are summed, and --runs N is shared out between them
 #   --list         print the targets and stop
 # Each target's working corpus is built afresh from fuzz/corpus/<target>/ plus the sample files of its format
 # (from $XRDDATA_SAMPLES_DIR, else ../shared/samples beside the checkout) and prefixes of them cut at a few
@@ -22,7 +24,8 @@ jobs=1
 samples=1
 merge=0
 list=0
-runs=()
+runs=""
+workers=1
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
@@ -32,15 +35,17 @@ while [ $# -gt 0 ]; do
     --merge) merge=1; samples=0; shift ;;
     --list) list=1; shift ;;
     --runs) [[ "$2" =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: --runs needs a positive number" >&2; exit 2; }
-            runs=(-runs="$2"); shift 2 ;;
-    -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+            runs=$2; shift 2 ;;
+    --workers) [[ "$2" =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: --workers needs a positive number" >&2; exit 2; }
+            workers=$2; shift 2 ;;
+    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "fuzz.sh: unknown option $1" >&2; exit 2 ;;
     *) break ;;
   esac
 done
 if [ "$list" -eq 0 ]; then
   if [ $# -lt 1 ] || ! [[ "$1" =~ ^[0-9]+$ ]]; then
-    echo "usage: scripts/fuzz.sh [--build DIR] [-j N] [--no-samples] [--merge] [--runs N] [--list] SECONDS [TARGET...]" >&2
+    echo "usage: scripts/fuzz.sh [--build DIR] [-j N] [--no-samples] [--merge] [--runs N] [--workers W] [--list] SECONDS [TARGET...]" >&2
     exit 2
   fi
   seconds=$1
@@ -132,12 +137,31 @@ run_target() {
   fi
   dirs+=("$work/seeds")
 
-  timeout --kill-after=30 $((seconds + 300)) "$bin/fuzz_$t" -max_total_time="$seconds" "${runs[@]}" -rss_limit_mb=512 \
-    -malloc_limit_mb=256 -timeout=10 -print_final_stats=1 -artifact_prefix="$work/artifacts/" "${dirs[@]}" \
-    >"$work/log" 2>&1 || rc=$?
+  # Worker w logs to log (the first) or log.w; new inputs of every worker go to the shared corpus, which libFuzzer
+  # reads again every second for what the others found.
+  local w pids=() share=() status_w
+  [ -n "$runs" ] && share=(-runs=$(((runs + workers - 1) / workers)))
+  rm -f "$work"/log.*
+  for ((w = 1; w <= workers; w++)); do
+    local log="$work/log"
+    [ "$w" -gt 1 ] && log="$work/log.$w"
+    timeout --kill-after=30 $((seconds + 300)) "$bin/fuzz_$t" -max_total_time="$seconds" "${share[@]}" -rss_limit_mb=512 \
+      -malloc_limit_mb=256 -timeout=10 -print_final_stats=1 -artifact_prefix="$work/artifacts/" "${dirs[@]}" \
+      >"$log" 2>&1 &
+    pids+=($!)
+  done
+  for w in "${pids[@]}"; do
+    status_w=0
+    wait "$w" || status_w=$?
+    [ "$status_w" -ne 0 ] && rc=$status_w
+  done
 
-  local execs cov ft corp findings status
-  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -1)
+  local execs=0 n cov ft corp findings status
+  for log in "$work/log" "$work"/log.*; do
+    [ -f "$log" ] || continue
+    n=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    execs=$((execs + ${n:-0}))
+  done
   read -r cov ft corp < <(grep -E '^#[0-9]+.* cov: ' "$work/log" | tail -1 |
     sed -E 's/.* cov: ([0-9]+) ft: ([0-9]+) corp: ([0-9]+).*/\1 \2 \3/') || true
   findings=$(find "$work/artifacts" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \

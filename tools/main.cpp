@@ -5,7 +5,6 @@
 #include <exception>
 #include <utility>
 
-#include "safeout.h"
 #include "temporaries.h"
 #include "tool.h"
 #include "xrddata/module/module.h"

@@ -376,7 +376,7 @@ LONG RegEnumKey(HKEY hKey, DWORD index, char* name, DWORD cchName) {
     EnumeratedNames& kept = t_enumerated;
     if (!(user && machine && kept.user == user && kept.machine == machine && kept.root == k.handle->root &&
           kept.path == k.handle->path)) {
-        kept.user = kept.machine = 0;
+        kept.user = kept.machine = 0;  // nothing kept should the listing throw
         kept.names = SubkeyNames(k.view, k.handle->root, k.handle->path);
         kept.root = k.handle->root;
         kept.path = k.handle->path;

@@ -8,12 +8,14 @@
 #include <filesystem>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <numeric>
 #include <stdexcept>
 
 #include "headed.h"
 #include "temporaries.h"
 #include "tool.h"
+#include "writeall.h"
 #include "xrddata/formats/read.h"
 #include "xrddata/import/importdialog.h"
 #include "xrddata/import/importer.h"
@@ -38,17 +40,11 @@ public:
                 return ::mkstemp(name.data());
             },
             path_);
-        if (fd < 0) throw std::runtime_error("cannot keep standard input in a temporary file");
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                ::close(fd);
-                RemoveRecordedTemporary(path_);
-                throw std::runtime_error("cannot keep standard input in a temporary file");
-            }
-            done += static_cast<size_t>(n);
+        if (fd < 0) Fail(errno);
+        if (const int error = WriteAll(fd, {reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
+            ::close(fd);
+            RemoveRecordedTemporary(path_);
+            Fail(error);
         }
         ::close(fd);
     }
@@ -56,6 +52,11 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    [[noreturn]] static void Fail(int error) {
+        throw std::runtime_error(std::string("cannot keep standard input in a temporary file: ") +
+                                 std::strerror(error));
+    }
+
     std::string path_;
 };
 

@@ -15,6 +15,7 @@
 
 #include "input.h"
 #include "temporaries.h"
+#include "writeall.h"
 
 namespace fs = std::filesystem;
 
@@ -25,21 +26,6 @@ std::mutex g_stdout;
 
 [[noreturn]] void Fail(const std::string& path, const char* what, int error) {
     throw std::runtime_error("cannot " + std::string(what) + " " + Printable(path) + ": " + std::strerror(error));
-}
-
-// Writes every byte; the errno of the failure, or 0.
-int WriteAll(int fd, std::string_view bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) return EIO;
-        done += static_cast<size_t>(n);
-    }
-    return 0;
 }
 
 void WriteDirect(const std::string& path, const std::string& bytes) {

@@ -128,6 +128,14 @@ TEST(ToolOutputs, StandardInputAndOutput) {
     r = box.ToolWith({"info", "-"}, box.file("words.txt"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.rfind("error: <stdin>: ", 0), 0u) << r.err;
+    // An archive on standard input is copied to TMPDIR first; when it cannot be, the error says why.
+    ASSERT_EQ(box.Tool({"convert", "corundum.raw", "-f", "xrdd", "-o", box.file("c.xrdd")}).status, 0);
+    std::filesystem::remove(box.file("tmp"));
+    r = box.ToolWith({"info", "-"}, box.file("c.xrdd"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot keep standard input in a temporary file: No such file or directory"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST(ToolOutputs, ProcessingBoundsNoticesAndOrder) {

@@ -6,6 +6,7 @@
 // Besides sanitizer reports, a broken list invariant is a finding (the target aborts).
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 #include <vector>
@@ -152,6 +153,11 @@ void ListFormats() {
 // for leaks after each one (it stops doing so for a target whose executions leave more allocations than they
 // found).
 void ResetStore() {
+    // A store that does not parse is moved aside to system.reg.bad-<time>[-n]; those copies are not kept.
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(fuzz_support::StoreDir(), error))
+        if (entry.path().filename().string().rfind("system.reg.bad-", 0) == 0) std::filesystem::remove(entry, error);
+    if (error) std::abort();
     WriteStore(std::string("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\") + PluginFormatsKey + "]\r\n");
     ListFormats();
     // The list reading enumerates no sub-keys of an empty key; the names this thread listed last are replaced

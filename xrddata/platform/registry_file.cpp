@@ -269,6 +269,9 @@ void StoreFile::Report(const std::string& path, const Stamp& stamp, const std::s
         std::lock_guard<std::mutex> guard(m_reportLock);
         for (const auto& [p, s] : m_reported)
             if (p == path && s == stamp) return;
+        // Only the latest versions are remembered: a file moved aside is not met again, and one that stays (its
+        // folder not writable) is met again soon; a process that meets many broken versions keeps no more.
+        if (m_reported.size() >= kReportsKept) m_reported.erase(m_reported.begin());
         m_reported.emplace_back(path, stamp);
     }
     std::fprintf(stderr, "xrddata: warning: the settings store %s %s\n", Printable(path).c_str(), what.c_str());

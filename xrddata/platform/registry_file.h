@@ -104,7 +104,7 @@ private:
     // Moves a file that does not parse aside (the lock held) and reports it once; returns the new name or "".
     std::string MoveAside(const std::string& path, const Stamp& stamp, const ParseError& error,
                           std::string& failure);
-    // Writes "the settings store <path> <what>" on stderr, once per version of a file.
+    // Writes "the settings store <path> <what>" on stderr, once per version of a file (among the latest ones reported).
     void Report(const std::string& path, const Stamp& stamp, const std::string& what);
     // What reads give instead: the factory values (user) or nothing (machine).
     std::string Fallback() const;
@@ -120,7 +120,8 @@ private:
     std::atomic<std::uint64_t> m_generation{1};
 
     std::mutex m_reportLock;
-    std::vector<std::pair<std::string, Stamp>> m_reported;
+    static constexpr size_t kReportsKept = 16;
+    std::vector<std::pair<std::string, Stamp>> m_reported;  // the versions reported, at most kReportsKept
 };
 
 }  // namespace regstore

@@ -135,21 +135,8 @@ void Check(bool ok, const char* what) {
     std::abort();
 }
 
-// Lists the formats of the store as it is now, so that the store's caches and the per-thread listing hold what the
-// store file gives.
-void ListFormats() {
-    CZIDEzerEzizir* reader = new CZIDEzerEzizir;
-    reader->GetNFormats();
-    reader->ExternalRelease();
-    for (int bPeaks = 0; bPeaks < 2; ++bPeaks) {
-        std::vector<CString> descriptions, classIds;
-        CString filter;
-        CZIDEzerEzizir::EnumerateFormats(descriptions, classIds, filter, bPeaks);
-    }
-}
-
-// Writes a machine store whose Formats key is empty and lists it, so that the store's caches and the per-thread
-// listing go back to what that store gives. Every input then frees what it allocates, and libFuzzer keeps looking
+// Writes a machine store whose Formats key is empty and lists that key's sub-keys, so that the store's caches and
+// the per-thread listing go back to what that store gives. Every input then frees what it allocates, and libFuzzer keeps looking
 // for leaks after each one (it stops doing so for a target whose executions leave more allocations than they
 // found).
 void ResetStore() {
@@ -159,9 +146,8 @@ void ResetStore() {
         if (entry.path().filename().string().rfind("system.reg.bad-", 0) == 0) std::filesystem::remove(entry, error);
     if (error) std::abort();
     WriteStore(std::string("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\") + PluginFormatsKey + "]\r\n");
-    ListFormats();
-    // The list reading enumerates no sub-keys of an empty key; the names this thread listed last are replaced
-    // only by listing some.
+    // Opening the key reads the new store; the list reading would not enumerate an empty key, so the names this
+    // thread listed last are replaced here.
     HKEY formats = nullptr;
     if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, PluginFormatsKey, 0, KEY_READ, &formats) != ERROR_SUCCESS) std::abort();
     char name[8];

@@ -136,14 +136,16 @@ void Check(bool ok, const char* what) {
 }
 
 // Writes a machine store whose Formats key is empty and lists that key's sub-keys, so that the store's caches and
-// the per-thread listing go back to what that store gives. Every input then frees what it allocates, and libFuzzer keeps looking
-// for leaks after each one (it stops doing so for a target whose executions leave more allocations than they
-// found).
+// the per-thread listing go back to what that store gives. Every input then frees what it allocates, and libFuzzer
+// keeps looking for leaks after each one (it stops doing so for a target whose executions leave more allocations
+// than they found).
 void ResetStore() {
-    // A store that does not parse is moved aside to system.reg.bad-<time>[-n]; those copies are not kept.
+    // A store that does not parse is moved aside to <store>.bad-<time>[-n]; those copies are not kept.
+    const std::string moved =
+        std::filesystem::path(std::getenv("XRDDATA_SYSTEM_REGISTRY")).filename().string() + ".bad-";
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(fuzz_support::StoreDir(), error))
-        if (entry.path().filename().string().rfind("system.reg.bad-", 0) == 0) std::filesystem::remove(entry, error);
+        if (entry.path().filename().string().rfind(moved, 0) == 0) std::filesystem::remove(entry, error);
     if (error) std::abort();
     WriteStore(std::string("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\") + PluginFormatsKey + "]\r\n");
     // Opening the key reads the new store; the list reading would not enumerate an empty key, so the names this
